@@ -1,0 +1,24 @@
+#include "launch/settle.h"
+
+namespace launch {
+
+Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
+                        platform::Clock& clock, std::int64_t settleMs, std::int64_t giveUpMs,
+                        platform::FileStamp& settled) {
+  platform::FileStamp before;
+  if (!stamp(before)) return Settle::Failed;
+  const std::int64_t start = clock.nowMs();
+  for (;;) {
+    clock.sleepMs(settleMs);
+    platform::FileStamp after;
+    if (!stamp(after)) return Settle::Failed;
+    if (after == before) {
+      settled = after;
+      return Settle::Complete;
+    }
+    if (clock.nowMs() - start >= giveUpMs) return Settle::GaveUp;
+    before = after;
+  }
+}
+
+}  // namespace launch

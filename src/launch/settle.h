@@ -1,0 +1,20 @@
+// A job is printed only once its writer is done with it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/launch_host.h"
+#include "platform/launch_job.h"
+
+namespace launch {
+
+enum class Settle { Complete, GaveUp, Failed };
+
+// Waits until two stamps taken settleMs apart are equal; settled then holds the stamp. Gives up
+// once the file has kept changing for giveUpMs. Failed when a stamp cannot be taken.
+Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
+                        platform::Clock& clock, std::int64_t settleMs, std::int64_t giveUpMs,
+                        platform::FileStamp& settled);
+
+}  // namespace launch

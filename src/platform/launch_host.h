@@ -1,0 +1,46 @@
+// What lptspool-launch needs from the host besides locks and sinks: small whole-file reads,
+// folder identity, deletion, the clock and child processes. Qt-free.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Reads a regular file whole; refuses anything larger than maxBytes. With noFollow a symbolic
+// link is refused instead of followed.
+bool readSmallFile(const std::string& path, std::size_t maxBytes, bool noFollow, std::string& bytes,
+                   std::string& error);
+
+// The working folder, symbolic links resolved.
+bool currentFolder(std::string& folder);
+
+// The folder with every symbolic link and "." or ".." resolved; false when it does not exist.
+bool realFolder(const std::string& path, std::string& real);
+
+enum class Removal { Removed, Missing, Failed };
+
+// Deletes a file (never a folder) from the working folder.
+Removal removeFile(const std::string& name, std::string& error);
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::int64_t nowMs() = 0;
+  virtual void sleepMs(std::int64_t ms) = 0;
+};
+
+// Monotonic time and real sleeping.
+Clock& systemClock();
+
+// Keeps a vanished reader from killing the process: writes to it then fail with an error instead.
+void ignoreBrokenPipes();
+
+// Runs argv (looked up on PATH) with stdin on /dev/null and extra environment entries; captures
+// up to maxBytes of its standard output. False when it could not be started; exitCode is -1 when
+// it did not exit normally.
+bool captureOutput(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
+                   std::size_t maxBytes, std::string& output, int& exitCode);
+
+}  // namespace platform

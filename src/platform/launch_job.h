@@ -1,0 +1,64 @@
+// A print job held open and locked by the launcher that prints it. The lock is what keeps two
+// launchers (a job re-dispatched while still printing) from sending the same job twice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// What tells us a file is still being written: any change in size, modification or change time.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t mtimeNs = 0;
+  std::int64_t ctimeNs = 0;
+  bool operator==(const FileStamp& o) const {
+    return size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs;
+  }
+  bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
+class JobFile {
+ public:
+  enum class Open { Ok, Missing, NotRegular, Failed };
+  enum class Lock {
+    Locked,    // ours until this object goes
+    Busy,      // another launcher holds it
+    Gone,      // the name no longer exists: someone printed and deleted it meanwhile
+    Replaced,  // the name now names another file: open again
+    Failed
+  };
+  enum class Removal { Removed, Missing, Replaced, Failed };
+
+  JobFile() = default;
+  ~JobFile();
+  JobFile(const JobFile&) = delete;
+  JobFile& operator=(const JobFile&) = delete;
+  JobFile(JobFile&& other) noexcept;
+  JobFile& operator=(JobFile&& other) noexcept;
+
+  // Opens a regular file in the working folder without following a symbolic link and without
+  // blocking on a FIFO.
+  Open open(const std::string& name);
+  // Takes the exclusive lock without waiting, then checks the name still names the opened file.
+  Lock tryLock();
+  bool stamp(FileStamp& out) const;
+  // Reads at an offset; returns the count read, 0 at the end, -1 on error.
+  long long readAt(std::uint64_t offset, char* buffer, std::size_t size) const;
+  // Deletes the name only while it still names this file, so a new job that took the name
+  // after ours is never deleted unprinted.
+  Removal removeName();
+
+  const std::string& name() const { return name_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  bool sameAsName(bool& missing);
+  void close();
+
+  int fd_ = -1;
+  std::string name_;
+  std::string error_;
+};
+
+}  // namespace platform

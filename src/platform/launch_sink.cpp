@@ -1,0 +1,194 @@
+#include "platform/launch_sink.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/launch_posix.h"
+
+namespace platform {
+
+namespace {
+
+// Waits for our turn at the sink.
+bool lockExclusive(int fd) {
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+// A character device or FIFO: bytes go straight out, so there is nothing to take back.
+class StreamSink : public Sink {
+ public:
+  explicit StreamSink(UniqueFd fd) : fd_(std::move(fd)) {}
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(fd_.get(), data, size) || failWith(error_, "write");
+  }
+  bool commit() override {
+    bool ok = ::close(fd_.release()) == 0;
+    return ok || failWith(error_, "close");
+  }
+  void abort() override { fd_.reset(); }
+
+ private:
+  UniqueFd fd_;
+};
+
+// A regular file the jobs are appended to; a failed job is cut off again.
+class AppendSink : public Sink {
+ public:
+  AppendSink(UniqueFd fd, off_t start) : fd_(std::move(fd)), start_(start) {}
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(fd_.get(), data, size) || failWith(error_, "write");
+  }
+  bool commit() override {
+    if (::fsync(fd_.get()) != 0) {
+      failWith(error_, "fsync");
+      abort();
+      return false;
+    }
+    fd_.reset();
+    return true;
+  }
+  void abort() override {
+    if (fd_ && ::ftruncate(fd_.get(), start_) != 0) failWith(error_, "truncate");
+    fd_.reset();
+  }
+
+ private:
+  UniqueFd fd_;
+  off_t start_;
+};
+
+std::string timeStamp() {
+  struct timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  struct tm local;
+  ::localtime_r(&now.tv_sec, &local);
+  char text[64];
+  std::size_t n = std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
+  std::snprintf(text + n, sizeof text - n, ".%09ld", static_cast<long>(now.tv_nsec));
+  return text;
+}
+
+// A folder: each job a new file, written under a hidden temporary name, flushed, then renamed
+// to a name no other job has, so a reader of the folder never sees a half-written job.
+class FolderSink : public Sink {
+ public:
+  FolderSink(UniqueFd dir, UniqueFd file, std::string tempName, std::string jobName)
+      : dir_(std::move(dir)),
+        file_(std::move(file)),
+        tempName_(std::move(tempName)),
+        jobName_(std::move(jobName)) {}
+  ~FolderSink() override { abort(); }
+
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(file_.get(), data, size) || failWith(error_, "write");
+  }
+
+  bool commit() override {
+    if (::fsync(file_.get()) != 0 || ::close(file_.release()) != 0) {
+      failWith(error_, tempName_);
+      abort();
+      return false;
+    }
+    // Room for the time stamp and a counter within a file name's 255 bytes.
+    std::string base = timeStamp() + "-" + jobName_.substr(0, 200);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+      std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+      if (publish(name)) {
+        tempName_.clear();
+        if (::fsync(dir_.get()) != 0) return failWith(error_, "fsync folder");
+        return true;
+      }
+      if (errno != EEXIST) break;
+    }
+    failWith(error_, "rename " + tempName_);
+    abort();
+    return false;
+  }
+
+  void abort() override {
+    file_.reset();
+    if (!tempName_.empty()) ::unlinkat(dir_.get(), tempName_.c_str(), 0);
+    tempName_.clear();
+  }
+
+ private:
+  // Never replaces an existing file.
+  bool publish(const std::string& name) {
+    if (::renameat2(dir_.get(), tempName_.c_str(), dir_.get(), name.c_str(), RENAME_NOREPLACE) == 0)
+      return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without RENAME_NOREPLACE: a hard link fails the same way on an existing name.
+    if (::linkat(dir_.get(), tempName_.c_str(), dir_.get(), name.c_str(), 0) != 0) return false;
+    ::unlinkat(dir_.get(), tempName_.c_str(), 0);
+    return true;
+  }
+
+  UniqueFd dir_;
+  UniqueFd file_;
+  std::string tempName_;
+  std::string jobName_;
+};
+
+std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string& jobName,
+                                     std::string& error) {
+  UniqueFd dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!dir) return failWith(error, path), nullptr;
+  // Jobs written into the spool folder itself would come back as new jobs, for ever.
+  struct stat sink, spool;
+  if (::fstat(dir.get(), &sink) != 0 || ::stat(".", &spool) != 0)
+    return failWith(error, path), nullptr;
+  if (sink.st_dev == spool.st_dev && sink.st_ino == spool.st_ino) {
+    error = path + ": is the spool folder";
+    return nullptr;
+  }
+  if (!lockExclusive(dir.get())) return failWith(error, "lock " + path), nullptr;
+  std::string tempName = ".lptspool-" + std::to_string(::getpid()) + ".tmp";
+  ::unlinkat(dir.get(), tempName.c_str(), 0);  // left by a launcher of ours that died
+  UniqueFd file(::openat(dir.get(), tempName.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!file) return failWith(error, path + "/" + tempName), nullptr;
+  return std::make_unique<FolderSink>(std::move(dir), std::move(file), tempName, jobName);
+}
+
+}  // namespace
+
+std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
+                                   std::string& error) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return failWith(error, path), nullptr;
+  if (S_ISDIR(st.st_mode)) return openFolderSink(path, jobName, error);
+  if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISREG(st.st_mode)) {
+    error = path + ": neither a character device, a FIFO, a folder nor a regular file";
+    return nullptr;
+  }
+  // O_NONBLOCK: a FIFO without a reader fails at once (ENXIO) instead of hanging or, worse,
+  // taking the job for a reader that never comes. No O_CREAT: a missing printer is a failure,
+  // never a new file.
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd) return failWith(error, path), nullptr;
+  if (::fstat(fd.get(), &st) != 0 || !clearNonBlocking(fd.get()))
+    return failWith(error, path), nullptr;
+  if (!lockExclusive(fd.get())) return failWith(error, "lock " + path), nullptr;
+  if (S_ISREG(st.st_mode)) {
+    off_t end = ::lseek(fd.get(), 0, SEEK_END);
+    if (end < 0) return failWith(error, path), nullptr;
+    return std::make_unique<AppendSink>(std::move(fd), end);
+  }
+  if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) {
+    error = path + ": changed its kind";
+    return nullptr;
+  }
+  return std::make_unique<StreamSink>(std::move(fd));
+}
+
+}  // namespace platform

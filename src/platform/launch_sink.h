@@ -1,0 +1,41 @@
+// Where the lpt1 device leads on this host: a character device, a FIFO, a folder, a regular file
+// or a command's standard input. Every sink is held under an exclusive lock from open to
+// commit or abort, so jobs sent to one sink never interleave.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  // Writes all of it or fails.
+  virtual bool write(const char* data, std::size_t size) = 0;
+  // Completes the job: flushes, publishes, waits for the command. True only when the job was
+  // delivered whole.
+  virtual bool commit() = 0;
+  // Takes back what can be taken back (a folder's temporary file, a regular file's appended
+  // bytes, a command not yet given end of input); bytes already sent to a device stay sent.
+  virtual void abort() = 0;
+  const std::string& error() const { return error_; }
+
+ protected:
+  std::string error_;
+};
+
+// A path: a character device or FIFO (written; a FIFO without a reader fails), a folder (the job
+// becomes a new file there named after the time and jobName), or an existing regular file
+// (appended). Waits for the sink's lock. Null with an error when it cannot be opened.
+std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
+                                   std::string& error);
+
+// A command given the job on its standard input: argv run directly (looked up on PATH).
+// lockKey names the sink for the lock: launchers with equal keys take turns. With quiet its
+// standard output and error go to /dev/null.
+std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
+                                      const std::string& lockKey, bool quiet, std::string& error);
+
+}  // namespace platform

@@ -1,0 +1,23 @@
+// Start-up and the status button.
+#include "app/frm_main.h"
+#include "app/spool_folder.h"
+#include "platform/process.h"
+#include "text/text.h"
+
+void frmMain::Form_Load() {
+  placeDocked();
+  addTrayIcon();
+  // main() refuses a command line without a usable folder before the window exists; should one
+  // reach here all the same, the folder stays empty and no folder is ever swept.
+  std::string reason;
+  if (!readPrintingDir(platform::commandLine(), PrintingDir, reason)) PrintingDir.clear();
+  MkDirX(PrintingDir);
+  setStatus("Avstängd");
+  toolkit_.doEvents();
+  cmdStart_Click();
+  toolkit_.doEvents();
+}
+
+void frmMain::cmdShow_Click() {
+  if (window->height() != 1950) window->setHeight(1950);
+}

@@ -1,0 +1,78 @@
+// frmMain: the one window of the server. It owns all state (members, controls, timers, the tray
+// record) for the life of the process. Each handler lives in the folder of its concern: spool/ the
+// tick, start and stop; shell/ tray, visibility, docking and drag; app/ construction, start-up and
+// the status button.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+
+#include "platform/toolkit.h"
+#include "platform/win32.h"
+
+class frmMain {
+ public:
+  explicit frmMain(ui::Toolkit& toolkit);
+  ~frmMain();
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  // Event handlers.
+  void cmdClose_Click();
+  void cmdShow_Click();
+  void cmdStart_Click();
+  void cmdStop_Click();
+  void Form_Load();
+  void Form_Resize();
+  void lblMove_DblClick();
+  void lblMove_MouseDown(int Button, int Shift, float X, float Y);
+  void lblMove_MouseMove(int Button, int Shift, float X, float Y);
+  void tmrMove_Timer();
+  void tmrPrint_Timer();
+  void Form_Unload();
+  void pichook_MouseDown(int Button, int Shift, float X, float Y);
+  // Follows the panel when it appears or moves while the window sits docked.
+  void Screen_WorkAreaChanged();
+
+  // Members.
+  float myX = 0;
+  float myY = 0;
+  int32_t lngDocuments = 0;
+  std::string PrintingDir;
+  platform::NOTIFYICONDATA nid{};
+
+  // The window and its controls; owned by `window`.
+  std::unique_ptr<ui::Window> window;
+  ui::Label* lblMove = nullptr;
+  ui::Button* cmdClose = nullptr;
+  ui::Button* cmdStart = nullptr;
+  ui::Button* cmdStop = nullptr;
+  ui::Button* cmdShow = nullptr;
+  ui::PictureBox* pichook = nullptr;
+  ui::Timer* tmrMove = nullptr;
+  ui::Timer* tmrPrint = nullptr;
+
+  // The program's fixed title, shown as the tray icon's tooltip.
+  static constexpr const char* Title = "lptspool";
+
+ private:
+  // Status line (spool/status_line.cpp).
+  void setStatus(const std::string& secondLine);
+  // Tray record (shell/tray.cpp); false when the platform could not add the icon.
+  bool addTrayIcon();
+  void removeTrayIcon();
+  // Docking (shell/docking.cpp).
+  platform::RECT taskbarRect();
+  float targetLeft();
+  float targetTop();
+  void placeDocked();
+  // One job of the tick (spool/tick.cpp).
+  void dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames);
+
+  ui::Toolkit& toolkit_;
+  bool ticking_ = false;  // a tick is in its loop; a timer firing meanwhile is dropped
+  // Where the window was last put as docked, to tell whether it still sits there.
+  float dockedLeft_ = 0;
+  float dockedTop_ = 0;
+};

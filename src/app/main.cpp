@@ -1,0 +1,55 @@
+// lptspool: a folder print server. Every seven seconds it sends each .ps job waiting in the spool
+// folder, raw, to the printer behind lpt1.
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/frm_main.h"
+#include "app/spool_folder.h"
+#include "platform/desktop.h"
+#include "platform/process.h"
+
+namespace {
+
+void printUsage() {
+  std::printf(
+      "Usage: lptspool PRINTINGDIR=/path/to/folder\n"
+      "\n"
+      "Folder print server: every 7 seconds each *.ps job in the folder is sent, raw and\n"
+      "unchanged, to the printer behind lpt1 (set by the LPT1 environment variable; see\n"
+      "README.md), and removed once printed. The folder is created when missing.\n"
+      "The folder may also be given as PRINTINGDIR=\"Z:\\path\\to\\folder\\\" (drive Z: is /).\n"
+      "\n"
+      "  --help     show this text\n"
+      "  --version  show the version\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      printUsage();
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("lptspool %s\n", LPTSPOOL_VERSION);
+      return 0;
+    }
+  }
+  platform::setArguments(argc, argv);
+  // A server without a usable folder would sweep whatever folder it happens to run in: refuse it
+  // before anything is created.
+  std::string folder, reason;
+  if (!readPrintingDir(platform::commandLine(), folder, reason) ||
+      !leavesRoomForJobs(folder, currentFieldRoom(), reason)) {
+    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    return 2;
+  }
+  return platform::runDesktop(argc, argv, [](ui::Toolkit& toolkit) {
+    auto form = std::make_shared<frmMain>(toolkit);
+    form->Form_Load();
+    form->window->show();
+    return std::shared_ptr<void>(form);
+  });
+}

@@ -1,0 +1,192 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <vector>
+
+#include "platform/dos_path.h"
+
+namespace platform {
+namespace {
+
+struct Listing {
+  std::vector<std::string> names;
+  size_t next = 0;
+};
+Listing listing;
+
+std::array<int, 256> slots = [] {
+  std::array<int, 256> a{};
+  a.fill(-1);
+  return a;
+}();
+
+char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool matchAt(const char* n, const char* p) {
+  // Iterative glob with single backtrack point: linear enough for file names.
+  const char* star = nullptr;
+  const char* resume = nullptr;
+  while (*n) {
+    if (*p == '?' || (*p && *p != '*' && lower(*p) == lower(*n))) {
+      ++n;
+      ++p;
+    } else if (*p == '*') {
+      star = p++;
+      resume = n;
+    } else if (star) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (*p == '*') ++p;
+  return *p == '\0';
+}
+
+// Splits Z:\dir\pattern into the host folder and the pattern.
+bool splitPattern(const std::string& dosPattern, std::string& folder, std::string& pattern) {
+  const size_t cut = dosPattern.rfind('\\');
+  if (cut == std::string::npos) return false;
+  pattern = dosPattern.substr(cut + 1);
+  return !pattern.empty() && toHostPath(dosPattern.substr(0, cut + 1), folder);
+}
+
+// Ordinary files only: a symbolic link or a hidden file is never a job nor a helper file.
+bool isOrdinaryFile(int dirFd, const char* name) {
+  if (name[0] == '.') return false;
+  struct stat st;
+  return fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+}
+
+// What a sweep may remove: anything but a folder or a hidden file. Unlinking never follows a link.
+bool isRemovable(int dirFd, const char* name) {
+  if (name[0] == '.') return false;
+  struct stat st;
+  return fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool listMatches(const std::string& dosPattern, std::vector<std::string>& names, int* dirFdOut) {
+  std::string folder, pattern;
+  if (!splitPattern(dosPattern, folder, pattern)) return false;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return false;
+  const int fd = dirfd(dir);
+  while (const dirent* entry = readdir(dir)) {
+    if (matchesPattern(entry->d_name, pattern) &&
+        (dirFdOut ? isRemovable(fd, entry->d_name) : isOrdinaryFile(fd, entry->d_name)))
+      names.emplace_back(entry->d_name);
+  }
+  if (dirFdOut) {
+    *dirFdOut = dup(fd);
+  }
+  closedir(dir);
+  return true;
+}
+
+bool validSlot(int n) {
+  return n >= 1 && n < static_cast<int>(slots.size());
+}
+
+bool openSlot(int n, const std::string& dosPath, int flags) {
+  std::string host;
+  if (!validSlot(n) || slots[n] != -1 || !toHostPath(dosPath, host)) return false;
+  if (host.empty() || host.back() == '/') return false;
+  const int fd = open(host.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return false;
+  }
+  slots[n] = fd;
+  return true;
+}
+
+}  // namespace
+
+bool matchesPattern(const std::string& name, const std::string& pattern) {
+  return matchAt(name.c_str(), pattern.c_str());
+}
+
+bool Kill(const std::string& dosPattern) {
+  std::vector<std::string> names;
+  int dirFd = -1;
+  if (!listMatches(dosPattern, names, &dirFd)) return false;
+  bool ok = !names.empty();
+  for (const std::string& name : names)
+    if (unlinkat(dirFd, name.c_str(), 0) != 0) ok = false;
+  close(dirFd);
+  return ok;
+}
+
+std::string Dir(const std::string& dosPattern) {
+  listing = Listing{};
+  if (!listMatches(dosPattern, listing.names, nullptr)) return std::string();
+  return Dir();
+}
+
+std::string Dir() {
+  if (listing.next >= listing.names.size()) return std::string();
+  return listing.names[listing.next++];
+}
+
+bool MkDir(const std::string& dosPath) {
+  std::string host;
+  return toHostPath(dosPath, host) && !host.empty() && mkdir(host.c_str(), 0777) == 0;
+}
+
+bool OpenForBinaryWrite(int n, const std::string& dosPath) {
+  // Non-blocking so that a FIFO planted under a helper file's name cannot hang the tick.
+  return openSlot(n, dosPath, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK);
+}
+
+bool OpenForBinaryRead(int n, const std::string& dosPath) {
+  return openSlot(n, dosPath, O_RDONLY | O_NONBLOCK);
+}
+
+bool Put(int n, const std::string& bytes) {
+  if (!validSlot(n) || slots[n] == -1) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t w = write(slots[n], bytes.data() + done, bytes.size() - done);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+bool GetAll(int n, std::string& bytes) {
+  if (!validSlot(n) || slots[n] == -1) return false;
+  std::string out;
+  char buffer[65536];
+  off_t offset = 0;
+  for (;;) {
+    const ssize_t r = pread(slots[n], buffer, sizeof buffer, offset);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return false;
+    if (r == 0) break;
+    out.append(buffer, static_cast<size_t>(r));
+    offset += r;
+  }
+  bytes.swap(out);
+  return true;
+}
+
+bool Close(int n) {
+  if (!validSlot(n) || slots[n] == -1) return false;
+  const int fd = slots[n];
+  slots[n] = -1;
+  return close(fd) == 0;
+}
+
+}  // namespace platform

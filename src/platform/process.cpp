@@ -1,0 +1,128 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "platform/dos_path.h"
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+std::vector<std::string> arguments;
+
+std::string executableFolder() {
+  char buffer[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return std::string();
+  const std::string path(buffer, static_cast<size_t>(n));
+  const size_t cut = path.rfind('/');
+  return cut == 0 ? std::string("/") : path.substr(0, cut);
+}
+
+bool endsWithPif(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext == ".pif";
+}
+
+// A host absolute path in its DOS form; anything else unchanged.
+std::string dosFormOf(const std::string& value) {
+  std::string dos;
+  return (!value.empty() && value[0] == '/' && toDosPath(value, dos)) ? dos : value;
+}
+
+}  // namespace
+
+void setArguments(int argc, const char* const* argv) {
+  arguments.clear();
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+}
+
+std::string rebuildCommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& arg : args) {
+    std::string out = arg;
+    const size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      std::string value = arg.substr(eq + 1);
+      const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+      if (quoted) value = value.substr(1, value.size() - 2);
+      const std::string converted = dosFormOf(value);
+      if (quoted || converted != value) out = arg.substr(0, eq + 1) + '"' + converted + '"';
+    } else if (!arg.empty() && arg[0] == '/') {
+      const std::string converted = dosFormOf(arg);
+      out = converted.find(' ') != std::string::npos ? '"' + converted + '"' : converted;
+    }
+    if (!line.empty()) line += ' ';
+    line += out;
+  }
+  return line;
+}
+
+std::string commandLine() {
+  return rebuildCommandLine(arguments);
+}
+
+std::string appPath() {
+  std::string dos;
+  if (!toDosPath(executableFolder(), dos)) return std::string();
+  if (dos.size() > 3 && dos.back() == '\\') dos.pop_back();
+  return dos;
+}
+
+void reapChildrenAutomatically() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = SIG_IGN;
+  action.sa_flags = SA_NOCLDWAIT;
+  sigaction(SIGCHLD, &action, nullptr);
+}
+
+intptr_t shellExecute(const std::string& file, const std::string& directory) {
+  if (!endsWithPif(file) || file.find('\\') != std::string::npos ||
+      file.find('/') != std::string::npos)
+    return 31;
+  std::string folder;
+  struct stat st;
+  if (!toHostPath(directory, folder) || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return 3;
+  if (folder.back() != '/') folder += '/';
+  if (lstat((folder + file).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 2;
+  const std::string program = executableFolder() + "/lptspool-launch";
+  if (access(program.c_str(), X_OK) != 0) return 2;
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+  for (int fd = 0; fd < 3; ++fd)
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  // The launcher must not inherit our disposition of children or signals: it waits for its own.
+  sigset_t defaults, empty;
+  sigemptyset(&defaults);
+  for (int sig : {SIGCHLD, SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&defaults, sig);
+  sigemptyset(&empty);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &empty);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  std::string argument = file;
+  char* argv[] = {const_cast<char*>("lptspool-launch"), argument.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return rc == 0 ? 42 : 2;
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+// The process as the system sees it: its command line, its own folder, and starting a launcher.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Remembers the arguments (without the program name) and the executable's location.
+void setArguments(int argc, const char* const* argv);
+
+// The command tail as one text, the way Windows hands it over. The shell has already removed the
+// quotes, so a NAME=VALUE argument whose value is a host absolute path comes back as
+// NAME="Z:\host\path" and an argument that already carries quotes keeps them.
+std::string commandLine();
+std::string rebuildCommandLine(const std::vector<std::string>& args);
+
+// The executable's folder in DOS form, without a trailing backslash.
+std::string appPath();
+
+// Starts <executable's folder>/lptspool-launch FILE in the folder DIR (both DOS), detached, in its
+// own session, with its standard streams on /dev/null. Returns at once: above 32 on success,
+// otherwise a Windows error code (2 file not found, 3 path not found, 31 no association).
+intptr_t shellExecute(const std::string& file, const std::string& directory);
+
+// Children the server starts are reaped by the system: call once before starting any.
+void reapChildrenAutomatically();
+
+}  // namespace platform

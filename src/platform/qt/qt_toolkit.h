@@ -1,0 +1,178 @@
+// The toolkit on Qt Widgets. Geometry arrives in twips and is turned into pixels with the
+// screen's logical dpi: pixels = twips / (1440 / dpi).
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace qtui {
+
+using platform::HWND;
+
+class QtToolkit;
+
+class QtButton : public ui::Button {
+ public:
+  QtButton(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
+           float frame);
+  HWND hWnd() const override { return handle_; }
+  void setEnabled(bool enabled) override { widget_->setEnabled(enabled); }
+  bool enabled() const override { return widget_->isEnabled(); }
+  void setCaption(const std::string& caption) override;
+  std::string caption() const override { return caption_; }
+  void setFont(const ui::FontSpec& font) override;
+  QPushButton* widget() const { return widget_; }
+
+ private:
+  QPushButton* widget_;
+  HWND handle_;
+  std::string caption_;  // exactly as set; the widget shows it with plain line breaks
+};
+
+class StripWidget;
+class QtLabel : public ui::Label {
+ public:
+  QtLabel(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
+          float frame);
+  HWND hWnd() const override { return handle_; }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override;
+  QWidget* widget() const;
+
+ private:
+  StripWidget* widget_;
+  HWND handle_;
+};
+
+class HookWidget;
+class QtPictureBox : public ui::PictureBox {
+ public:
+  QtPictureBox(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
+               float frame);
+  HWND hWnd() const override { return handle_; }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override;
+  // Delivers a tray message the way the Windows toolkit does: a press whose X is the message.
+  void deliverTrayMessage(uint32_t message, float twipsPerPixelX);
+  QWidget* widget() const;
+
+ private:
+  HookWidget* widget_;
+  HWND handle_;
+};
+
+class QtTimer : public ui::Timer {
+ public:
+  QtTimer(QObject* parent, const std::string& name, int interval);
+  void setInterval(int milliseconds) override { timer_->setInterval(milliseconds); }
+  int interval() const override { return timer_->interval(); }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override { return timer_->isActive(); }
+  QTimer* timer() const { return timer_; }
+
+ private:
+  QTimer* timer_;
+};
+
+class FormWidget;
+class QtWindow : public ui::Window {
+ public:
+  QtWindow(QtToolkit& toolkit, const std::string& name, float width, float height, float frame,
+           HWND handle);
+  ~QtWindow() override;
+  HWND hWnd() const override { return handle_; }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override;
+  float left() const override { return left_; }
+  float top() const override { return top_; }
+  float width() const override;
+  float height() const override;
+  void setLeft(float twips) override;
+  void setTop(float twips) override;
+  void setHeight(float twips) override;
+  bool visible() const override;
+  void show() override;
+  void hide() override;
+  ui::Button* addButton(const ui::ControlSpec& spec) override;
+  ui::Label* addLabel(const ui::ControlSpec& spec) override;
+  ui::PictureBox* addPictureBox(const ui::ControlSpec& spec) override;
+  ui::Timer* addTimer(const std::string& name, int interval) override;
+  platform::HICON icon() const override { return 1; }
+
+  QWidget* widget() const;
+  void setTopmost();
+  void fireResize();
+  void syncFromWidget();  // the window manager moved us: read our place back
+
+ private:
+  QtToolkit& toolkit_;
+  FormWidget* widget_;
+  HWND handle_;
+  float frame_;
+  float left_ = 0, top_ = 0;
+  std::vector<std::unique_ptr<ui::Control>> controls_;
+  std::vector<std::unique_ptr<QtTimer>> timers_;
+};
+
+class QtScreen : public ui::Screen {
+ public:
+  float width() const override;
+  float height() const override;
+  float twipsPerPixelX() const override;
+  float twipsPerPixelY() const override;
+  platform::RECT workArea() const override;
+};
+
+class QtWin32 : public platform::Win32 {
+ public:
+  explicit QtWin32(QtToolkit& toolkit) : toolkit_(toolkit) {}
+  ~QtWin32() override;
+  intptr_t ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
+                         const char* lpParameters, const char* lpDirectory, int nShowCmd) override;
+  bool Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* lpData) override;
+  HWND FindWindowA(const char* lpClassName, const char* lpWindowName) override;
+  bool GetWindowRect(HWND hWnd, platform::RECT* lpRect) override;
+  bool SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
+                    uint32_t uFlags) override;
+  static constexpr HWND kTaskbar = 0x7A5C;
+
+ private:
+  QtToolkit& toolkit_;
+  std::map<std::pair<HWND, uint32_t>, std::unique_ptr<QSystemTrayIcon>> icons_;
+};
+
+class QtToolkit : public ui::Toolkit {
+ public:
+  QtToolkit();
+  ~QtToolkit() override;
+  std::unique_ptr<ui::Window> createWindow(const std::string& name, float width, float height,
+                                           float frameTwips) override;
+  ui::Screen& screen() override { return screen_; }
+  platform::Win32& win32() override { return win32_; }
+  void doEvents() override;
+
+  HWND newHandle() { return nextHandle_++; }
+  void registerWindow(HWND handle, QtWindow* window) { windows_[handle] = window; }
+  void registerPicture(HWND handle, QtPictureBox* box) { pictures_[handle] = box; }
+  void forget(HWND handle);
+  QtWindow* windowOf(HWND handle) const;
+  QtPictureBox* pictureOf(HWND handle) const;
+  QIcon programIcon() const;
+
+ private:
+  QtScreen screen_;
+  QtWin32 win32_;
+  HWND nextHandle_ = 0x100;
+  std::map<HWND, QtWindow*> windows_;
+  std::map<HWND, QtPictureBox*> pictures_;
+};
+
+}  // namespace qtui

@@ -1,0 +1,125 @@
+// The window toolkit as the system needs it: one top-level window with buttons, a label, a picture
+// box and timers; geometry in twips; mouse, show, resize and destroy events; the screen; a yield.
+// Implemented with Qt Widgets (platform/qt) and in memory for tests (platform/memory).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/win32.h"
+
+namespace ui {
+
+using platform::HWND;
+
+// Mouse buttons and shift state as the system numbers them.
+constexpr int vbLeftButton = 1;
+constexpr int vbRightButton = 2;
+constexpr int vbMiddleButton = 4;
+
+using MouseHandler = std::function<void(int Button, int Shift, float X, float Y)>;
+
+struct ControlSpec {
+  std::string name;  // the control's name; also its objectName in the Qt toolkit
+  float left = 0, top = 0, width = 0, height = 0;  // twips, relative to the client area
+  std::string caption;                             // UTF-8
+  int tabIndex = 0;
+  bool enabled = true;
+};
+
+struct FontSpec {
+  std::string family;
+  float points = 0;
+  int weight = 400;
+};
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual HWND hWnd() const = 0;
+  virtual void setEnabled(bool enabled) = 0;
+  virtual bool enabled() const = 0;
+};
+
+class Button : public Control {
+ public:
+  virtual void setCaption(const std::string& caption) = 0;
+  virtual std::string caption() const = 0;
+  virtual void setFont(const FontSpec& font) = 0;
+  std::function<void()> Click;
+};
+
+class Label : public Control {
+ public:
+  MouseHandler MouseDown;
+  MouseHandler MouseMove;
+  std::function<void()> DblClick;
+};
+
+class PictureBox : public Control {
+ public:
+  MouseHandler MouseDown;
+};
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  virtual void setInterval(int milliseconds) = 0;
+  virtual int interval() const = 0;
+  // Enabling restarts the interval, as switching a timer on does on Windows.
+  virtual void setEnabled(bool enabled) = 0;
+  virtual bool enabled() const = 0;
+  std::function<void()> Tick;
+};
+
+class Window : public Control {
+ public:
+  // Outer geometry in twips.
+  virtual float left() const = 0;
+  virtual float top() const = 0;
+  virtual float width() const = 0;
+  virtual float height() const = 0;
+  virtual void setLeft(float twips) = 0;
+  virtual void setTop(float twips) = 0;
+  virtual void setHeight(float twips) = 0;
+  virtual bool visible() const = 0;
+  virtual void show() = 0;
+  virtual void hide() = 0;
+  // The window owns what it creates; the pointers live as long as the window.
+  virtual Button* addButton(const ControlSpec& spec) = 0;
+  virtual Label* addLabel(const ControlSpec& spec) = 0;
+  virtual PictureBox* addPictureBox(const ControlSpec& spec) = 0;
+  virtual Timer* addTimer(const std::string& name, int interval) = 0;
+  virtual platform::HICON icon() const = 0;
+
+  std::function<void()> Resize;  // first show and every change of size
+  std::function<void()> Unload;  // destruction at the end of the process
+  // The screen's work area changed (a panel appeared, moved or went away).
+  std::function<void()> WorkAreaChanged;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  virtual float width() const = 0;  // twips
+  virtual float height() const = 0;
+  virtual float twipsPerPixelX() const = 0;
+  virtual float twipsPerPixelY() const = 0;
+  // The part of the screen not reserved by panels, in pixels.
+  virtual platform::RECT workArea() const = 0;
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+  // A fixed-size, borderless top-level window, outer size in twips, with a frame of frameTwips.
+  virtual std::unique_ptr<Window> createWindow(const std::string& name, float width, float height,
+                                               float frameTwips) = 0;
+  virtual Screen& screen() = 0;
+  virtual platform::Win32& win32() = 0;
+  // Processes the pending events, then returns.
+  virtual void doEvents() = 0;
+};
+
+}  // namespace ui

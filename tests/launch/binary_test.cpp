@@ -1,0 +1,60 @@
+// The installed program as the server starts it: environment, exit status, silence.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "launch_test_support.h"
+
+namespace {
+
+using launchtest::readFile;
+using launchtest::writeFile;
+namespace fs = std::filesystem;
+
+class Program : public launchtest::SpoolFolder {
+ protected:
+  // Runs the program in the spool folder with the given environment; its exit status.
+  int launch(const std::string& env, const std::string& launcher) {
+    fs::path rc = dir_ / "rc", said = dir_ / "said";
+    std::string command = "cd '" + spool_.string() + "' && env -u LPT1 -u LPTSPOOL_DEBUG " + env +
+                          " LPTSPOOL_SETTLE_MS=50 '" LPTSPOOL_LAUNCH_PROGRAM "' " + launcher +
+                          " </dev/null >'" + said.string() + "' 2>&1; echo $? >'" + rc.string() +
+                          "'";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    output_ = readFile(said);
+    return std::atoi(readFile(rc).c_str());
+  }
+  std::string output_;
+};
+
+TEST_F(Program, PrintsToTheLpt1FolderQuietly) {
+  fs::create_directory(dir_ / "out");
+  writeFile(spool_ / "REPORT.PS", "%!PS");
+  std::string pif = writeJobFiles("REPORTPS", serverScript("REPORT.PS", "REPORTPS"));
+  EXPECT_EQ(launch("LPT1='" + (dir_ / "out").string() + "'", pif), 0);
+  EXPECT_EQ(output_, "");
+  EXPECT_TRUE(fs::is_empty(spool_));
+  auto printed = fs::directory_iterator(dir_ / "out");
+  ASSERT_NE(printed, fs::directory_iterator());
+  EXPECT_EQ(readFile(printed->path()), "%!PS");
+}
+
+TEST_F(Program, ExitStatusesAndDebugOutput) {
+  writeFile(spool_ / "A.PS", "job");
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  EXPECT_EQ(launch("LPT1='" + (dir_ / "missing").string() + "'", pif), 1);
+  EXPECT_EQ(output_, "");
+  EXPECT_EQ(launch("LPTSPOOL_DEBUG=1 LPT1='" + (dir_ / "missing").string() + "'", pif), 1);
+  EXPECT_NE(output_.find("missing"), std::string::npos) << output_;
+  EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
+
+  writeFile(spool_ / "APS.bat", "copy A.PS lpt1\r\ndel ..\\A.PS");
+  EXPECT_EQ(launch("LPT1=/dev/null", pif), 2);
+  EXPECT_EQ(launch("", ""), 2);
+
+  fs::remove(spool_ / "A.PS");
+  writeFile(spool_ / "APS.bat", serverScript("A.PS", "APS"));
+  EXPECT_EQ(launch("LPT1=/dev/null", pif), 3);
+}
+
+}  // namespace

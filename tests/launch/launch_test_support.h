@@ -1,0 +1,78 @@
+// Scratch spool folders for the launcher's tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "launch/pif_reader.h"
+#include "platform/dos_path.h"
+
+namespace launchtest {
+
+namespace fs = std::filesystem;
+
+inline void writeFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A launcher as the server builds it: a 545-byte PIF whose program field holds dosPath,
+// NUL-padded, with the template's end marker after the field.
+inline std::string launcherBytes(const std::string& dosPath) {
+  std::string pif(545, '\0');
+  pif.replace(launch::kProgramFieldOffset, dosPath.size(), dosPath);
+  pif[launch::kProgramFieldOffset + launch::kProgramFieldSize] = '\x10';
+  return pif;
+}
+
+// A fresh folder that is the working folder for the test's life.
+class SpoolFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    dir_ = fs::temp_directory_path() / ("lptspool-launch-" + std::to_string(random()));
+    fs::create_directories(dir_ / "spool");
+    dir_ = fs::canonical(dir_);
+    spool_ = dir_ / "spool";
+    previous_ = fs::current_path();
+    fs::current_path(spool_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::string dos(const fs::path& host) {
+    std::string out;
+    EXPECT_TRUE(platform::toDosPath(host.string(), out));
+    return out;
+  }
+
+  // Writes NAME.bat and NAME.pif as the server does and returns the launcher's name.
+  std::string writeJobFiles(const std::string& name, const std::string& script) {
+    writeFile(spool_ / (name + ".bat"), script);
+    writeFile(spool_ / (name + ".pif"), launcherBytes(dos(spool_ / (name + ".bat"))));
+    return name + ".pif";
+  }
+
+  // The server's script for a job file name that needs no quotes.
+  static std::string serverScript(const std::string& job, const std::string& name) {
+    return "copy " + job + " lpt1\r\ndel " + job + "\r\ndel " + name + ".bat\r\ndel " + name +
+           ".pif";
+  }
+
+  fs::path dir_, spool_, previous_;
+};
+
+}  // namespace launchtest

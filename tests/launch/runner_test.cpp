@@ -1,0 +1,251 @@
+// Whole launcher runs: which lines run, what stays in the folder, and the exit status.
+#include "launch/runner.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "launch/settle.h"
+#include "launch_test_support.h"
+#include "platform/launch_job.h"
+
+namespace launch {
+namespace {
+
+using launchtest::readFile;
+using launchtest::writeFile;
+namespace fs = std::filesystem;
+
+// Time passes only when slept, and each sleep may do something to the job.
+class FakeClock : public platform::Clock {
+ public:
+  std::int64_t nowMs() override { return now; }
+  void sleepMs(std::int64_t ms) override {
+    now += ms;
+    ++sleeps;
+    if (onSleep) onSleep();
+  }
+  std::int64_t now = 0;
+  int sleeps = 0;
+  std::function<void()> onSleep;
+};
+
+TEST(Settle, WaitsForTheJobToStopChanging) {
+  FakeClock clock;
+  std::uint64_t size = 0;
+  clock.onSleep = [&] {
+    if (clock.sleeps < 4) size += 10;
+  };
+  auto stamp = [&](platform::FileStamp& s) {
+    s.size = size;
+    return true;
+  };
+  platform::FileStamp settled;
+  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 600000, settled), Settle::Complete);
+  EXPECT_EQ(settled.size, 30u);
+  EXPECT_EQ(clock.sleeps, 4);
+}
+
+TEST(Settle, GivesUpOnAFileThatKeepsGrowing) {
+  FakeClock clock;
+  std::uint64_t size = 0;
+  auto stamp = [&](platform::FileStamp& s) {
+    s.size = ++size;
+    return true;
+  };
+  platform::FileStamp settled;
+  EXPECT_EQ(waitUntilSettled(stamp, clock, 2000, 600000, settled), Settle::GaveUp);
+  EXPECT_EQ(clock.now, 600000);
+  EXPECT_EQ(waitUntilSettled([](platform::FileStamp&) { return false; }, clock, 50, 100, settled),
+            Settle::Failed);
+}
+
+class Runs : public launchtest::SpoolFolder {
+ protected:
+  void SetUp() override {
+    SpoolFolder::SetUp();
+    out_ = dir_ / "out";
+    fs::create_directory(out_);
+    options_.settleMs = 0;
+    options_.lpt1 = out_.string();
+    options_.clock = &clock_;
+    options_.debug = &log_;
+    options_.cupsDestination = [] { return std::optional<std::string>(); };
+  }
+
+  ExitStatus run(const std::string& launcher) {
+    options_.launcher = launcher;
+    return runLauncher(options_);
+  }
+
+  std::vector<std::string> printed() {
+    std::vector<std::string> contents;
+    for (const auto& entry : fs::directory_iterator(out_)) contents.push_back(readFile(entry));
+    return contents;
+  }
+
+  bool has(const std::string& name) { return fs::exists(fs::symlink_status(spool_ / name)); }
+
+  fs::path out_;
+  FakeClock clock_;
+  std::ostringstream log_;
+  LaunchOptions options_;
+};
+
+TEST_F(Runs, PrintsTheJobThenDeletesItAndItsHelpers) {
+  const std::string job("%!PS\n\xff\0\r\n\x1a", 9);
+  writeFile(spool_ / "REPORT.PS", job);
+  std::string pif = writeJobFiles("REPORTPS", serverScript("REPORT.PS", "REPORTPS"));
+  EXPECT_EQ(run(pif), kDone) << log_.str();
+  EXPECT_EQ(printed(), std::vector<std::string>{job});
+  EXPECT_TRUE(fs::is_empty(spool_));
+}
+
+TEST_F(Runs, QuotedAndAliasedNames) {
+  writeFile(spool_ / "100% my report.ps", "job");
+  std::string pif =
+      writeJobFiles("QUARTE~1",
+                    "copy \"100%% my report.ps\" lpt1\r\ndel \"100%% my report.ps\"\r\n"
+                    "del QUARTE~1.bat\r\ndel QUARTE~1.pif");
+  EXPECT_EQ(run(pif), kDone) << log_.str();
+  EXPECT_EQ(printed(), std::vector<std::string>{"job"});
+  EXPECT_TRUE(fs::is_empty(spool_));
+}
+
+TEST_F(Runs, AFailedCopyKeepsTheJob) {
+  writeFile(spool_ / "A.PS", "job");
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  options_.lpt1 = (dir_ / "no-such-printer").string();
+  EXPECT_EQ(run(pif), kLineFailed);
+  EXPECT_TRUE(has("A.PS") && has("APS.bat") && has("APS.pif"));
+  options_.lpt1 = "|exit 1";
+  EXPECT_EQ(run(pif), kLineFailed);
+  EXPECT_EQ(readFile(spool_ / "A.PS"), "job");
+}
+
+TEST_F(Runs, RefusedScriptsRunNoLine) {
+  writeFile(spool_ / "A.PS", "job");
+  std::string pif = writeJobFiles("APS", "del A.PS\r\ndel APS.bat\r\nstart evil.exe");
+  EXPECT_EQ(run(pif), kRefused);
+  EXPECT_TRUE(has("A.PS") && has("APS.bat"));
+  EXPECT_EQ(run("missing.pif"), kRefused);
+  writeFile(spool_ / "short.pif", "MZ");
+  EXPECT_EQ(run("short.pif"), kRefused);
+}
+
+TEST_F(Runs, RefusesAScriptOutsideTheWorkingFolder) {
+  writeFile(spool_ / "A.PS", "job");
+  writeFile(dir_ / "APS.bat", "del A.PS");
+  writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(dir_ / "APS.bat")));
+  EXPECT_EQ(run("APS.pif"), kRefused);
+  writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_) + "\\..\\APS.bat"));
+  EXPECT_EQ(run("APS.pif"), kRefused);
+  // A link in the folder that leads out of it.
+  fs::create_symlink(dir_ / "APS.bat", spool_ / "APS.bat");
+  writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_ / "APS.bat")));
+  EXPECT_EQ(run("APS.pif"), kRefused);
+  EXPECT_TRUE(has("A.PS"));
+}
+
+TEST_F(Runs, ASecondLauncherForAJobBeingPrintedLeaves) {
+  writeFile(spool_ / "A.PS", "job");
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  platform::JobFile first;
+  ASSERT_EQ(first.open("A.PS"), platform::JobFile::Open::Ok);
+  ASSERT_EQ(first.tryLock(), platform::JobFile::Lock::Locked);
+  EXPECT_EQ(run(pif), kBusy);
+  EXPECT_TRUE(printed().empty());
+  EXPECT_TRUE(has("A.PS") && has("APS.bat") && has("APS.pif"));
+}
+
+TEST_F(Runs, AJobAlreadyPrintedIsLeftAlone) {
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  EXPECT_EQ(run(pif), kBusy);
+  EXPECT_TRUE(has("APS.bat"));
+}
+
+class JobLocks : public launchtest::SpoolFolder {};
+
+TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
+  writeFile(spool_ / "A.PS", "job");
+  platform::JobFile job;
+  ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
+  fs::remove(spool_ / "A.PS");  // the first launcher finished and deleted it
+  EXPECT_EQ(job.tryLock(), platform::JobFile::Lock::Gone);
+
+  writeFile(spool_ / "A.PS", "old");
+  ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
+  fs::remove(spool_ / "A.PS");
+  writeFile(spool_ / "A.PS", "a new job under the same name");
+  EXPECT_EQ(job.tryLock(), platform::JobFile::Lock::Replaced);
+  EXPECT_EQ(job.removeName(), platform::JobFile::Removal::Replaced);
+  EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
+}
+
+TEST_F(JobLocks, OnlyRegularFilesAreJobs) {
+  platform::JobFile job;
+  fs::create_symlink("/etc/passwd", spool_ / "L.PS");
+  EXPECT_EQ(job.open("L.PS"), platform::JobFile::Open::NotRegular);
+  fs::create_directory(spool_ / "D.PS");
+  EXPECT_EQ(job.open("D.PS"), platform::JobFile::Open::NotRegular);
+  EXPECT_EQ(job.open("none.ps"), platform::JobFile::Open::Missing);
+}
+
+TEST_F(Runs, AGrowingJobIsPrintedWhole) {
+  writeFile(spool_ / "A.PS", "part1");
+  clock_.onSleep = [&] {
+    if (clock_.sleeps < 3) std::ofstream(spool_ / "A.PS", std::ios::app) << "+more";
+  };
+  options_.settleMs = 50;
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kDone) << log_.str();
+  EXPECT_EQ(printed(), std::vector<std::string>{"part1+more+more"});
+}
+
+TEST_F(Runs, AJobStillGrowingAfterTheLimitStays) {
+  writeFile(spool_ / "A.PS", "x");
+  clock_.onSleep = [&] { std::ofstream(spool_ / "A.PS", std::ios::app) << "x"; };
+  options_.settleMs = 50;
+  options_.giveUpMs = 500;
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
+  EXPECT_TRUE(printed().empty());
+  EXPECT_TRUE(has("A.PS"));
+}
+
+TEST_F(Runs, AJobChangedDuringTheCopyStays) {
+  writeFile(spool_ / "A.PS", "job");
+  // The command itself touches the job after taking it, as a late writer would.
+  options_.lpt1 = "|cat > '" + (out_ / "got").string() + "' && printf more >> A.PS";
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
+  EXPECT_EQ(readFile(spool_ / "A.PS"), "jobmore");
+  EXPECT_TRUE(has("APS.bat"));
+}
+
+TEST_F(Runs, DelOfAFileAlreadyGoneIsNotAFailure) {
+  writeFile(spool_ / "A.PS", "job");
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  std::string script = readFile(spool_ / "APS.bat");
+  fs::remove(spool_ / "APS.bat");  // swept by the server while the job printed
+  writeFile(spool_ / "APS.bat", script);
+  EXPECT_EQ(run(pif), kDone);
+  // A folder under a deleted name is a real failure.
+  fs::create_directory(spool_ / "B.bat");
+  pif = writeJobFiles("X", "del B.bat\r\ndel X.pif");
+  EXPECT_EQ(run(pif), kLineFailed);
+  EXPECT_TRUE(has("X.pif"));
+}
+
+TEST_F(Runs, WithoutLpt1TheCupsDefaultIsAsked) {
+  writeFile(spool_ / "A.PS", "job");
+  options_.lpt1.reset();
+  bool asked = false;
+  options_.cupsDestination = [&] {
+    asked = true;
+    return std::optional<std::string>("-bogus");  // lp fails: the job stays
+  };
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(has("A.PS"));
+}
+
+}  // namespace
+}  // namespace launch

@@ -1,0 +1,174 @@
+// Where lpt1 leads: the choice from LPT1, and each kind of sink.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "launch/sink_choice.h"
+#include "launch_test_support.h"
+#include "platform/launch_job.h"
+#include "platform/launch_sink.h"
+
+namespace launch {
+namespace {
+
+using launchtest::readFile;
+using launchtest::writeFile;
+namespace fs = std::filesystem;
+
+TEST(SinkChoice, Lpt1PathCommandOrDefault) {
+  SinkPlan plan;
+  ASSERT_TRUE(planSink(std::string("/dev/usb/lp0"), std::string("office"), plan));
+  EXPECT_EQ(plan.kind, SinkPlan::Kind::Path);
+  EXPECT_EQ(plan.path, "/dev/usb/lp0");
+
+  ASSERT_TRUE(planSink(std::string("|lp -d office -o raw"), std::nullopt, plan));
+  EXPECT_EQ(plan.kind, SinkPlan::Kind::Command);
+  EXPECT_EQ(plan.argv, (std::vector<std::string>{"/bin/sh", "-c", "lp -d office -o raw"}));
+
+  ASSERT_TRUE(planSink(std::nullopt, std::string("office"), plan));
+  EXPECT_EQ(plan.argv, (std::vector<std::string>{"lp", "-d", "office", "-o", "raw"}));
+  ASSERT_TRUE(planSink(std::string(), std::nullopt, plan));
+  EXPECT_EQ(plan.kind, SinkPlan::Kind::Path);
+  EXPECT_EQ(plan.path, "/dev/lp0");
+
+  EXPECT_FALSE(planSink(std::string("| "), std::nullopt, plan));
+}
+
+TEST(SinkChoice, ReadsLpstatsDefault) {
+  EXPECT_EQ(defaultDestination("system default destination: HP_LaserJet\n"), "HP_LaserJet");
+  EXPECT_EQ(defaultDestination("no system default destination\n"), std::nullopt);
+  EXPECT_EQ(defaultDestination(""), std::nullopt);
+  EXPECT_EQ(defaultDestination("system default destination: -oops\n"), std::nullopt);
+}
+
+class Sinks : public launchtest::SpoolFolder {
+ protected:
+  // Sends the bytes through a fresh sink; false when any step fails.
+  bool send(std::unique_ptr<platform::Sink> sink, const std::string& bytes) {
+    return sink && sink->write(bytes.data(), bytes.size()) && sink->commit();
+  }
+  std::unique_ptr<platform::Sink> pathSink(const fs::path& path, const std::string& job = "J.PS") {
+    std::string error;
+    auto sink = platform::openPathSink(path.string(), job, error);
+    EXPECT_EQ(sink == nullptr, !error.empty());
+    return sink;
+  }
+  std::unique_ptr<platform::Sink> commandSink(const std::string& command) {
+    std::string error;
+    return platform::openCommandSink({"/bin/sh", "-c", command}, "test " + dir_.string(), true,
+                                     error);
+  }
+};
+
+TEST_F(Sinks, CharacterDevice) {
+  EXPECT_TRUE(send(pathSink("/dev/null"), "job"));
+}
+
+TEST_F(Sinks, MissingPathFailsAndIsNotCreated) {
+  EXPECT_EQ(pathSink(dir_ / "lp0"), nullptr);
+  EXPECT_FALSE(fs::exists(dir_ / "lp0"));
+}
+
+TEST_F(Sinks, FifoWithoutReaderFails) {
+  ASSERT_EQ(std::system(("mkfifo '" + (dir_ / "fifo").string() + "'").c_str()), 0);
+  EXPECT_EQ(pathSink(dir_ / "fifo"), nullptr);
+}
+
+TEST_F(Sinks, FifoWithReaderGetsTheBytesUnchanged) {
+  fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(std::system(("mkfifo '" + fifo.string() + "'").c_str()), 0);
+  std::string received;
+  std::thread reader([&] { received = readFile(fifo); });  // opening waits for the writer
+  std::string job(200000, '\0');
+  for (std::size_t i = 0; i < job.size(); ++i) job[i] = static_cast<char>(i * 7);
+  std::unique_ptr<platform::Sink> sink;
+  while (!sink) {  // the reader may not have opened its end yet
+    std::string error;
+    sink = platform::openPathSink(fifo.string(), "J.PS", error);
+    if (!sink) std::this_thread::yield();
+  }
+  EXPECT_TRUE(send(std::move(sink), job));
+  reader.join();
+  EXPECT_EQ(received, job);
+}
+
+TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  EXPECT_TRUE(send(pathSink(out, "my report.ps"), "first"));
+  EXPECT_TRUE(send(pathSink(out, "my report.ps"), "second"));
+  std::vector<std::string> contents;
+  for (const auto& entry : fs::directory_iterator(out)) {
+    std::string name = entry.path().filename().string();
+    EXPECT_NE(name[0], '.') << "temporary file left: " << name;
+    EXPECT_EQ(name.substr(name.size() - 13), "-my report.ps");
+    contents.push_back(readFile(entry.path()));
+  }
+  std::sort(contents.begin(), contents.end());
+  EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(Sinks, FolderAbortLeavesNothing) {
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  auto sink = pathSink(out);
+  ASSERT_TRUE(sink && sink->write("half", 4));
+  sink->abort();
+  sink.reset();
+  EXPECT_TRUE(fs::is_empty(out));
+}
+
+TEST_F(Sinks, SpoolFolderItselfIsRefused) {
+  // Its files would come back as new jobs at the next tick.
+  EXPECT_EQ(pathSink(spool_), nullptr);
+  EXPECT_EQ(pathSink("."), nullptr);
+}
+
+TEST_F(Sinks, RegularFileIsAppendedAndLockedAndAbortTakesBack) {
+  writeFile(spool_ / "printer.out", "old;");
+  auto sink = pathSink(spool_ / "printer.out");
+  ASSERT_TRUE(sink && sink->write("job", 3));
+  platform::JobFile other;  // another launcher's view of the same sink
+  ASSERT_EQ(other.open("printer.out"), platform::JobFile::Open::Ok);
+  EXPECT_EQ(other.tryLock(), platform::JobFile::Lock::Busy);
+  EXPECT_TRUE(sink->commit());
+  EXPECT_EQ(other.tryLock(), platform::JobFile::Lock::Locked);
+  other = platform::JobFile();
+  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
+
+  sink = pathSink(spool_ / "printer.out");
+  ASSERT_TRUE(sink && sink->write("torn", 4));
+  sink->abort();
+  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
+}
+
+TEST_F(Sinks, CommandGetsTheJobOnItsInput) {
+  fs::path out = dir_ / "piped";
+  EXPECT_TRUE(send(commandSink("cat > '" + out.string() + "'"), "bytes\r\n\x1b%-12345X"));
+  EXPECT_EQ(readFile(out), "bytes\r\n\x1b%-12345X");
+}
+
+TEST_F(Sinks, CommandFailsUnlessItExitsZero) {
+  EXPECT_FALSE(send(commandSink("cat >/dev/null; exit 3"), "job"));
+  EXPECT_FALSE(send(commandSink("kill -9 $$"), "job"));
+  std::string error;
+  EXPECT_FALSE(send(platform::openCommandSink({"/nonexistent/lp"}, "x", true, error), "job"));
+}
+
+TEST_F(Sinks, CommandThatStopsReadingIsAFailureNotACrash) {
+  // Far more than a pipe holds, so the write meets the closed pipe.
+  EXPECT_FALSE(send(commandSink("head -c 1 >/dev/null"), std::string(4 << 20, 'x')));
+}
+
+TEST_F(Sinks, AbortedCommandNeverSeesTheEnd) {
+  fs::path out = dir_ / "submitted";
+  auto sink = commandSink("cat >/dev/null && touch '" + out.string() + "'");
+  ASSERT_TRUE(sink && sink->write("job", 3));
+  sink->abort();
+  sink.reset();
+  EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
+}  // namespace launch

@@ -17,6 +17,7 @@ namespace platform {
 namespace {
 
 std::vector<std::string> arguments;
+std::string appPathOverride;
 
 std::string executableFolder() {
   char buffer[PATH_MAX];
@@ -72,7 +73,12 @@ std::string commandLine() {
   return rebuildCommandLine(arguments);
 }
 
+void overrideAppPath(const std::string& dos) {
+  appPathOverride = dos;
+}
+
 std::string appPath() {
+  if (!appPathOverride.empty()) return appPathOverride;
   std::string dos;
   if (!toDosPath(executableFolder(), dos)) return std::string();
   if (dos.size() > 3 && dos.back() == '\\') dos.pop_back();

@@ -18,6 +18,8 @@ std::string rebuildCommandLine(const std::vector<std::string>& args);
 
 // The executable's folder in DOS form, without a trailing backslash.
 std::string appPath();
+// Tests point the program at another folder of its own (an empty text restores the real one).
+void overrideAppPath(const std::string& dos);
 
 // Starts <executable's folder>/lptspool-launch FILE in the folder DIR (both DOS), detached, in its
 // own session, with its standard streams on /dev/null. Returns at once: above 32 on success,

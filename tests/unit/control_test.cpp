@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/spool_folder.h"
+#include "form_fixture.h"
+#include "platform/process.h"
+
+using ControlTest = FormTest;
+
+TEST_F(ControlTest, StartUpEndsRunningAndWaiting) {
+  const std::string folder = spool.host() + "/new/level";
+  const std::string option = "printingdir=" + folder;
+  const char* argv[] = {"lptspool", "first", option.c_str(), "last"};
+  platform::setArguments(4, argv);
+  std::vector<std::string> seen;
+  toolkit.pendingEvents = [&] { seen.push_back(status()); };
+  form.Form_Load();
+  EXPECT_EQ(form.PrintingDir, spool.dos() + "new\\level\\");
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  // The first yield sees the stopped text, the second the waiting one.
+  EXPECT_EQ(seen, (std::vector<std::string>{"Visa alla dokument\r\nAvstängd",
+                                            "Visa alla dokument\r\nVänta..."}));
+  EXPECT_FALSE(form.cmdStart->enabled());
+  EXPECT_TRUE(form.cmdStop->enabled());
+  EXPECT_FALSE(form.cmdShow->enabled());
+  EXPECT_TRUE(form.tmrPrint->enabled());
+  EXPECT_EQ(form.tmrPrint->interval(), 7000);
+  EXPECT_EQ(form.lngDocuments, 0);
+}
+
+TEST_F(ControlTest, StopAndStartAgain) {
+  form.cmdStart_Click();
+  form.tmrPrint_Timer();
+  EXPECT_TRUE(form.cmdShow->enabled());
+  form.cmdStop_Click();
+  EXPECT_EQ(status(), "Visa alla dokument\r\nAvstängd");
+  EXPECT_TRUE(form.cmdStart->enabled());
+  EXPECT_FALSE(form.cmdStop->enabled());
+  EXPECT_FALSE(form.cmdShow->enabled());
+  EXPECT_FALSE(form.tmrPrint->enabled());
+  const int starts = timer("tmrPrint").starts;
+  form.cmdStart_Click();
+  EXPECT_EQ(status(), "Visa alla dokument\r\nVänta...");
+  EXPECT_EQ(timer("tmrPrint").starts, starts + 1);  // a full interval before the next tick
+  EXPECT_FALSE(form.cmdShow->enabled());            // until the first tick
+}
+
+TEST_F(ControlTest, StopDuringATickLetsItFinish) {
+  spool.write("a.ps", "1");
+  form.cmdStart_Click();
+  toolkit.pendingEvents = [&] { form.cmdStop_Click(); };
+  timer("tmrPrint").fire();
+  EXPECT_FALSE(form.tmrPrint->enabled());
+  EXPECT_EQ(status(), "Visa alla dokument\r\n1 dokument i kö");
+  EXPECT_EQ(started().size(), 1u);
+  timer("tmrPrint").fire();  // stopped: nothing more happens
+  EXPECT_EQ(started().size(), 1u);
+}
+
+TEST(CommandLine, ThreeSpellingsOfOneFolder) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"PRINTINGDIR=/home/me/spool"},
+        std::vector<std::string>{"PRINTINGDIR=\"/home/me/spool/\""},
+        std::vector<std::string>{"printingdir=\"Z:\\home\\me\\spool\\\""}}) {
+    std::string folder, reason;
+    ASSERT_TRUE(readPrintingDir(platform::rebuildCommandLine(args), folder, reason)) << args[0];
+    EXPECT_EQ(folder, "Z:\\home\\me\\spool\\");
+  }
+  EXPECT_EQ(platform::rebuildCommandLine({"-x", "/a b/c", "KEY=word"}),
+            "-x \"Z:\\a b\\c\" KEY=word");
+}
+
+TEST(CommandLine, FolderKeepsItsCaseAndGetsItsBackslash) {
+  std::string folder, reason;
+  ASSERT_TRUE(readPrintingDir("x PrintingDir=\"Z:\\Home\\Me\\Spool\" y PRINTINGDIR=\"Z:\\b\\\"",
+                              folder, reason));
+  EXPECT_EQ(folder, "Z:\\Home\\Me\\Spool\\");
+}
+
+TEST(CommandLine, UnusableOptionsAreRefusedWithAReason) {
+  for (const char* line : {"", "hello world", "PRINTINGDIR=spool", "PRINTINGDIR=\"spool\\\"",
+                           "PRINTINGDIR=\"C:\\SPOOL\\\"", "PRINTINGDIR=\"Z:\\unclosed",
+                           "x\" PRINTINGDIR \"Z:\\a\\\""}) {
+    std::string folder = "unchanged", reason;
+    EXPECT_FALSE(readPrintingDir(line, folder, reason)) << line;
+    EXPECT_EQ(folder, "unchanged");
+    EXPECT_NE(reason.find("PRINTINGDIR=/path/to/folder"), std::string::npos) << reason;
+  }
+}
+
+TEST(CommandLine, FolderMustLeaveRoomForAShortJobName) {
+  std::string reason;
+  EXPECT_TRUE(leavesRoomForJobs("Z:\\" + std::string(47, 'a') + "\\", 63, reason));
+  EXPECT_FALSE(leavesRoomForJobs("Z:\\" + std::string(48, 'a') + "\\", 63, reason));
+  EXPECT_NE(reason.find("too long"), std::string::npos);
+}

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "platform/launch_host.h"
 #include "platform/launch_posix.h"
 
 namespace platform {
@@ -164,6 +165,7 @@ std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string&
 
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error) {
+  ignoreBrokenPipes();  // a FIFO's reader may go away mid-job: a failed write, not our death
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return failWith(error, path), nullptr;
   if (S_ISDIR(st.st_mode)) return openFolderSink(path, jobName, error);

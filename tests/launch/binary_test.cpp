@@ -27,11 +27,17 @@ class Program : public launchtest::SpoolFolder {
   std::string output_;
 };
 
-TEST_F(Program, PrintsToTheLpt1FolderQuietly) {
+TEST_F(Program, PrintsQuietlyAndTellsWhyItStopped) {
+  writeFile(spool_ / "A.PS", "%!PS");
+  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  std::string missing = "LPT1='" + (dir_ / "out").string() + "'";
+  EXPECT_EQ(launch(missing, pif), 1);
+  EXPECT_EQ(output_, "");
+  EXPECT_EQ(launch("LPTSPOOL_DEBUG=1 " + missing, pif), 1);
+  EXPECT_NE(output_.find("out"), std::string::npos) << output_;
+
   fs::create_directory(dir_ / "out");
-  writeFile(spool_ / "REPORT.PS", "%!PS");
-  std::string pif = writeJobFiles("REPORTPS", serverScript("REPORT.PS", "REPORTPS"));
-  EXPECT_EQ(launch("LPT1='" + (dir_ / "out").string() + "'", pif), 0);
+  EXPECT_EQ(launch(missing, pif), 0);
   EXPECT_EQ(output_, "");
   EXPECT_TRUE(fs::is_empty(spool_));
   auto printed = fs::directory_iterator(dir_ / "out");
@@ -39,20 +45,12 @@ TEST_F(Program, PrintsToTheLpt1FolderQuietly) {
   EXPECT_EQ(readFile(printed->path()), "%!PS");
 }
 
-TEST_F(Program, ExitStatusesAndDebugOutput) {
+TEST_F(Program, RefusedAndBusyStatuses) {
   writeFile(spool_ / "A.PS", "job");
-  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
-  EXPECT_EQ(launch("LPT1='" + (dir_ / "missing").string() + "'", pif), 1);
-  EXPECT_EQ(output_, "");
-  EXPECT_EQ(launch("LPTSPOOL_DEBUG=1 LPT1='" + (dir_ / "missing").string() + "'", pif), 1);
-  EXPECT_NE(output_.find("missing"), std::string::npos) << output_;
-  EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
-
-  writeFile(spool_ / "APS.bat", "copy A.PS lpt1\r\ndel ..\\A.PS");
+  std::string pif = writeJobFiles("APS", "copy A.PS lpt1\r\ndel ..\\A.PS");
   EXPECT_EQ(launch("LPT1=/dev/null", pif), 2);
   EXPECT_EQ(launch("", ""), 2);
-
-  fs::remove(spool_ / "A.PS");
+  fs::remove(spool_ / "A.PS");  // printed by another launcher
   writeFile(spool_ / "APS.bat", serverScript("A.PS", "APS"));
   EXPECT_EQ(launch("LPT1=/dev/null", pif), 3);
 }

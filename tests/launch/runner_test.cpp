@@ -234,18 +234,5 @@ TEST_F(Runs, DelOfAFileAlreadyGoneIsNotAFailure) {
   EXPECT_TRUE(has("X.pif"));
 }
 
-TEST_F(Runs, WithoutLpt1TheCupsDefaultIsAsked) {
-  writeFile(spool_ / "A.PS", "job");
-  options_.lpt1.reset();
-  bool asked = false;
-  options_.cupsDestination = [&] {
-    asked = true;
-    return std::optional<std::string>("-bogus");  // lp fails: the job stays
-  };
-  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
-  EXPECT_TRUE(asked);
-  EXPECT_TRUE(has("A.PS"));
-}
-
 }  // namespace
 }  // namespace launch

@@ -93,6 +93,21 @@ TEST_F(Sinks, FifoWithReaderGetsTheBytesUnchanged) {
   EXPECT_EQ(received, job);
 }
 
+TEST_F(Sinks, FifoReaderLeavingMidJobIsAFailureNotACrash) {
+  fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(std::system(("mkfifo '" + fifo.string() + "'").c_str()), 0);
+  std::thread reader([&] { std::ifstream(fifo, std::ios::binary).get(); });
+  std::unique_ptr<platform::Sink> sink;
+  while (!sink) {
+    std::string error;
+    sink = platform::openPathSink(fifo.string(), "J.PS", error);
+    if (!sink) std::this_thread::yield();
+  }
+  std::string job(4 << 20, 'x');
+  EXPECT_FALSE(sink->write(job.data(), job.size()));
+  reader.join();
+}
+
 TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
   fs::path out = dir_ / "out";
   fs::create_directory(out);

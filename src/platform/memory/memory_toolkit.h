@@ -10,6 +10,8 @@
 
 namespace memory {
 
+using platform::HWND;
+
 struct MemoryControl {
   HWND handle = 0;
   bool isEnabled = true;

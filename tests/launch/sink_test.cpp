@@ -56,7 +56,7 @@ class Sinks : public launchtest::SpoolFolder {
   }
   std::unique_ptr<platform::Sink> commandSink(const std::string& command) {
     std::string error;
-    return platform::openCommandSink({"/bin/sh", "-c", command}, "test " + dir_.string(), true,
+    return platform::openCommandSink({"/bin/sh", "-c", command}, "lptspool-launch tests", true,
                                      error);
   }
 };

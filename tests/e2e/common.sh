@@ -1,0 +1,38 @@
+# Shared by the end-to-end scripts: a private temporary tree, the server started headless, and
+# waiting for a condition with a deadline (never a fixed sleep as the test's verdict).
+set -eu
+bin=$1
+tmp=$(mktemp -d /tmp/lptspool-e2e.XXXXXX)
+server_pid=""
+cleanup() {
+  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
+  chmod -R u+w "$tmp" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
+wait_for() {
+  limit=$1
+  shift
+  end=$(($(date +%s) + limit))
+  while [ "$(date +%s)" -le "$end" ]; do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+start_server() {
+  env -u DISPLAY -u WAYLAND_DISPLAY "$bin/lptspool" "$@" 2>"$tmp/server.err" &
+  server_pid=$!
+}
+stop_server() {
+  kill -TERM "$server_pid"
+  status=0
+  wait "$server_pid" || status=$?
+  server_pid=""
+  [ "$status" -eq 0 ] || fail "server ended with status $status on SIGTERM"
+}

@@ -58,7 +58,11 @@ std::string rebuildCommandLine(const std::vector<std::string>& args) {
       const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
       if (quoted) value = value.substr(1, value.size() - 2);
       const std::string converted = dosFormOf(value);
-      if (quoted || converted != value) out = arg.substr(0, eq + 1) + '"' + converted + '"';
+      // A quote inside would end the value early and name another folder: leave such an
+      // argument as it stands, so that it is not read as an option.
+      const bool carriable = converted.find('"') == std::string::npos;
+      if (carriable && (quoted || converted != value))
+        out = arg.substr(0, eq + 1) + '"' + converted + '"';
     } else if (!arg.empty() && arg[0] == '/') {
       const std::string converted = dosFormOf(arg);
       out = converted.find(' ') != std::string::npos ? '"' + converted + '"' : converted;

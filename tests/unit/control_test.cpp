@@ -69,6 +69,10 @@ TEST(CommandLine, ThreeSpellingsOfOneFolder) {
   }
   EXPECT_EQ(platform::rebuildCommandLine({"-x", "/a b/c", "KEY=word"}),
             "-x \"Z:\\a b\\c\" KEY=word");
+  // A quote in the folder's name must not cut it short into another folder.
+  std::string folder, reason;
+  EXPECT_FALSE(
+      readPrintingDir(platform::rebuildCommandLine({"PRINTINGDIR=/tmp/a\"b"}), folder, reason));
 }
 
 TEST(CommandLine, FolderKeepsItsCaseAndGetsItsBackslash) {

@@ -75,4 +75,5 @@ class frmMain {
   // Where the window was last put as docked, to tell whether it still sits there.
   float dockedLeft_ = 0;
   float dockedTop_ = 0;
+  bool trayIconShown_ = false;  // our icon is in the tray (added and not removed since)
 };

@@ -35,10 +35,12 @@ void frmMain::placeDocked() {
 void frmMain::tmrMove_Timer() {
   const float left = window->left();
   const float top = window->top();
-  const double newLeft = (double{targetLeft()} - left) / 15 + left;
-  const double newTop = (double{targetTop()} - top) / 15 + top;
-  window->setLeft(static_cast<float>(newLeft));
-  window->setTop(static_cast<float>(newTop));
+  // The target is where the window now counts as docked, so a window that slid home follows
+  // the panel like one placed there at start-up.
+  dockedLeft_ = targetLeft();
+  dockedTop_ = targetTop();
+  window->setLeft((dockedLeft_ - left) / 15 + left);
+  window->setTop((dockedTop_ - top) / 15 + top);
 }
 
 void frmMain::lblMove_MouseDown(int /*Button*/, int /*Shift*/, float X, float Y) {

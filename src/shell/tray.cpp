@@ -14,7 +14,10 @@ bool frmMain::addTrayIcon() {
   nid.hIcon = window->icon();
   std::memset(nid.szTip, ' ', sizeof nid.szTip);
   std::memcpy(nid.szTip, Title, std::strlen(Title) + 1);
-  return toolkit_.win32().Shell_NotifyIconA(platform::NIM_ADD, &nid);
+  // Adding fails also when the icon is already there (a right click on it shows the window and
+  // leaves the icon): that still counts as an icon to come back by.
+  if (toolkit_.win32().Shell_NotifyIconA(platform::NIM_ADD, &nid)) trayIconShown_ = true;
+  return trayIconShown_;
 }
 
 void frmMain::removeTrayIcon() {
@@ -22,6 +25,7 @@ void frmMain::removeTrayIcon() {
   nid.hWnd = pichook->hWnd();
   nid.uID = 1;
   toolkit_.win32().Shell_NotifyIconA(platform::NIM_DELETE, &nid);
+  trayIconShown_ = false;
 }
 
 void frmMain::Form_Resize() {

@@ -21,8 +21,7 @@ class QtToolkit;
 
 class QtButton : public ui::Button {
  public:
-  QtButton(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
-           float frame);
+  QtButton(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override { widget_->setEnabled(enabled); }
   bool enabled() const override { return widget_->isEnabled(); }
@@ -34,14 +33,13 @@ class QtButton : public ui::Button {
  private:
   QPushButton* widget_;
   HWND handle_;
-  std::string caption_;  // exactly as set; the widget shows it with plain line breaks
+  std::string caption_;  // exactly as set; the widget shows it wrapped to its width
 };
 
 class StripWidget;
 class QtLabel : public ui::Label {
  public:
-  QtLabel(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
-          float frame);
+  QtLabel(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override;
   bool enabled() const override;
@@ -55,13 +53,12 @@ class QtLabel : public ui::Label {
 class HookWidget;
 class QtPictureBox : public ui::PictureBox {
  public:
-  QtPictureBox(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float twipsPerPixel,
-               float frame);
+  QtPictureBox(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override;
   bool enabled() const override;
   // Delivers a tray message the way the Windows toolkit does: a press whose X is the message.
-  void deliverTrayMessage(uint32_t message, float twipsPerPixelX);
+  void deliverTrayMessage(uint32_t message);
   QWidget* widget() const;
 
  private:
@@ -108,11 +105,14 @@ class QtWindow : public ui::Window {
   platform::HICON icon() const override { return 1; }
 
   QWidget* widget() const;
+  // Above other windows from now on, shown without taking the focus.
   void setTopmost();
   void fireResize();
   void syncFromWidget();  // the window manager moved us: read our place back
 
  private:
+  void moveWidget();
+
   QtToolkit& toolkit_;
   FormWidget* widget_;
   HWND handle_;
@@ -143,6 +143,10 @@ class QtWin32 : public platform::Win32 {
   bool SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                     uint32_t uFlags) override;
   static constexpr HWND kTaskbar = 0x7A5C;
+  // The icon added for (hWnd, uID), or null; for tests and diagnostics.
+  QSystemTrayIcon* trayIcon(HWND hWnd, uint32_t uID) const;
+  // The mouse message the icon's window would receive for a Qt activation; 0 for none.
+  static uint32_t messageOf(QSystemTrayIcon::ActivationReason reason);
 
  private:
   QtToolkit& toolkit_;
@@ -161,7 +165,9 @@ class QtToolkit : public ui::Toolkit {
 
   HWND newHandle() { return nextHandle_++; }
   void registerWindow(HWND handle, QtWindow* window) { windows_[handle] = window; }
-  void registerPicture(HWND handle, QtPictureBox* box) { pictures_[handle] = box; }
+  void registerPicture(HWND handle, QtPictureBox* box, HWND window) {
+    pictures_[handle] = {box, window};
+  }
   void forget(HWND handle);
   QtWindow* windowOf(HWND handle) const;
   QtPictureBox* pictureOf(HWND handle) const;
@@ -172,7 +178,11 @@ class QtToolkit : public ui::Toolkit {
   QtWin32 win32_;
   HWND nextHandle_ = 0x100;
   std::map<HWND, QtWindow*> windows_;
-  std::map<HWND, QtPictureBox*> pictures_;
+  struct Picture {
+    QtPictureBox* box;
+    HWND owner;
+  };
+  std::map<HWND, Picture> pictures_;
 };
 
 }  // namespace qtui

@@ -1,0 +1,109 @@
+// The Windows services the window uses, on the desktop: the tray icon as a QSystemTrayIcon, the
+// taskbar as the panel that reserves a screen edge, topmost as the window manager's "above".
+#include <QScreen>
+#include <cstring>
+
+#include "platform/process.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/qt/qt_units.h"
+
+namespace qtui {
+
+QtWin32::~QtWin32() = default;
+
+intptr_t QtWin32::ShellExecuteA(HWND, const char*, const char* lpFile, const char*,
+                                const char* lpDirectory, int) {
+  return platform::shellExecute(lpFile ? lpFile : "", lpDirectory ? lpDirectory : "");
+}
+
+uint32_t QtWin32::messageOf(QSystemTrayIcon::ActivationReason reason) {
+  // Qt reports a press of the right button as the context request; the release follows at once.
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      return platform::WM_LBUTTONDBLCLK;
+    case QSystemTrayIcon::Context:
+      return platform::WM_RBUTTONUP;
+    case QSystemTrayIcon::Trigger:
+      return platform::WM_LBUTTONUP;
+    default:
+      return 0;
+  }
+}
+
+bool QtWin32::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* data) {
+  if (!data) return false;
+  const auto key = std::make_pair(data->hWnd, data->uID);
+  if (dwMessage == platform::NIM_DELETE) {
+    const auto found = icons_.find(key);
+    if (found == icons_.end()) return false;
+    found->second->hide();
+    icons_.erase(found);
+    return true;
+  }
+  if (dwMessage != platform::NIM_ADD || icons_.count(key)) return false;
+  if (!toolkit_.pictureOf(data->hWnd) || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  auto icon = std::make_unique<QSystemTrayIcon>(toolkit_.programIcon());
+  const size_t tipLength = strnlen(data->szTip, sizeof data->szTip);
+  icon->setToolTip(QString::fromLocal8Bit(data->szTip, static_cast<qsizetype>(tipLength)));
+  const HWND hook = data->hWnd;
+  QObject::connect(icon.get(), &QSystemTrayIcon::activated,
+                   [this, hook](QSystemTrayIcon::ActivationReason reason) {
+                     QtPictureBox* box = toolkit_.pictureOf(hook);
+                     const uint32_t message = messageOf(reason);
+                     if (box && message) box->deliverTrayMessage(message);
+                   });
+  icon->show();
+  icons_[key] = std::move(icon);
+  return true;
+}
+
+QSystemTrayIcon* QtWin32::trayIcon(HWND hWnd, uint32_t uID) const {
+  const auto found = icons_.find(std::make_pair(hWnd, uID));
+  return found == icons_.end() ? nullptr : found->second.get();
+}
+
+HWND QtWin32::FindWindowA(const char* lpClassName, const char* lpWindowName) {
+  if (!lpClassName || std::strcmp(lpClassName, "Shell_TrayWnd") != 0 || !lpWindowName ||
+      *lpWindowName)
+    return 0;
+  // The taskbar is the panel that reserves space at a screen edge.
+  QScreen* screen = primary();
+  return screen && screen->availableGeometry() != screen->geometry() ? kTaskbar : 0;
+}
+
+bool QtWin32::GetWindowRect(HWND hWnd, platform::RECT* rect) {
+  if (!rect) return false;
+  if (hWnd == kTaskbar) {
+    QScreen* screen = primary();
+    if (!screen) return false;
+    const QRect all = screen->geometry(), free = screen->availableGeometry();
+    if (free == all) return false;
+    // The edge the work area leaves free, bottom first: that is where a taskbar usually is.
+    QRect bar = all;
+    if (free.bottom() < all.bottom())
+      bar.setTop(free.bottom() + 1);
+    else if (free.top() > all.top())
+      bar.setBottom(free.top() - 1);
+    else if (free.left() > all.left())
+      bar.setRight(free.left() - 1);
+    else
+      bar.setLeft(free.right() + 1);
+    *rect = {bar.left(), bar.top(), bar.left() + bar.width(), bar.top() + bar.height()};
+    return true;
+  }
+  QtWindow* window = toolkit_.windowOf(hWnd);
+  if (!window) return false;
+  const QRect frame = window->widget()->frameGeometry();
+  *rect = {frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height()};
+  return true;
+}
+
+bool QtWin32::SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int, int, int, int, uint32_t) {
+  // The window only ever asks to be topmost, without moving or sizing.
+  QtWindow* window = toolkit_.windowOf(hWnd);
+  if (!window || hWndInsertAfter != platform::HWND_TOPMOST) return false;
+  window->setTopmost();
+  return true;
+}
+
+}  // namespace qtui

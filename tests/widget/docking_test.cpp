@@ -1,0 +1,142 @@
+// Docking, the slide home and the drag by the top strip.
+#include "shell_fixture.h"
+
+TEST_F(ShellTest, StartUpDocksOnTheBottomPanelAtTheRightEdge) {
+  start();
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft);
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop);
+  EXPECT_FALSE(tmrMove().enabled());
+}
+
+TEST_F(ShellTest, ABottomPanelDecidesEvenWhereTheWorkAreaSaysOtherwise) {
+  win32().taskbar = {0, 700, 1024, 768};
+  start();
+  EXPECT_FLOAT_EQ(form.window->top(), 700 * 15 - 1950);
+}
+
+TEST_F(ShellTest, WithoutABottomPanelItDocksOnTheBottomOfTheWorkArea) {
+  struct Case {
+    const char* name;
+    bool present;
+    platform::RECT bar, work;
+  };
+  const Case cases[] = {
+      {"top", true, {0, 0, 1024, 30}, {0, 30, 1024, 768}},
+      {"left", true, {0, 0, 60, 768}, {60, 0, 1024, 768}},
+      {"right", true, {964, 0, 1024, 768}, {0, 0, 964, 768}},
+      {"none", false, {}, {0, 0, 1024, 768}},
+  };
+  for (const Case& c : cases) {
+    memory::MemoryToolkit host;
+    host.win32_.taskbarPresent = c.present;
+    host.win32_.taskbar = c.bar;
+    host.screen_.work = c.work;
+    frmMain other(host);
+    other.Form_Load();
+    EXPECT_FLOAT_EQ(other.window->top(), 768 * 15 - 1950) << c.name;
+    EXPECT_FLOAT_EQ(other.window->left(), kDockedLeft) << c.name;
+  }
+}
+
+TEST_F(ShellTest, SlideMovesAFifteenthOfTheRemainingDistancePerTick) {
+  start();
+  form.window->setLeft(kDockedLeft - 150);
+  form.window->setTop(kDockedTop - 150);
+  form.lblMove_DblClick();
+  tmrMove().fire();
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft - 140);
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop - 140);
+  tmrMove().fire();
+  EXPECT_NEAR(form.window->left(), kDockedLeft - 140 + 9.3333f, 0.002);
+  // Single precision all the way: the stored value is what a float division gives.
+  const float left = kDockedLeft - 140;
+  EXPECT_EQ(form.window->left(), (kDockedLeft - left) / 15 + left);
+}
+
+TEST_F(ShellTest, SlideKeepsPullingAndFollowsThePanelUntilAPressOnTheStrip) {
+  start();
+  form.window->setLeft(0);
+  form.window->setTop(0);
+  form.lblMove_DblClick();
+  for (int i = 0; i < 400; ++i) tmrMove().fire();
+  EXPECT_NEAR(form.window->left(), kDockedLeft, 1);
+  EXPECT_NEAR(form.window->top(), kDockedTop, 1);
+  EXPECT_TRUE(tmrMove().enabled());
+
+  win32().taskbar = {0, 700, 1024, 768};  // the panel grows
+  for (int i = 0; i < 400; ++i) tmrMove().fire();
+  EXPECT_NEAR(form.window->top(), 700 * 15 - 1950, 1);
+
+  form.lblMove_MouseDown(ui::vbRightButton, 0, 10, 10);  // any button stops it
+  EXPECT_FALSE(tmrMove().enabled());
+}
+
+TEST_F(ShellTest, DragKeepsThePressedPointUnderThePointer) {
+  start();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 300, 120);
+  EXPECT_FLOAT_EQ(form.myX, 300);
+  EXPECT_FLOAT_EQ(form.myY, 120);
+  form.lblMove_MouseMove(ui::vbLeftButton, 0, 450, 75);
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft + 150);
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop - 45);
+}
+
+TEST_F(ShellTest, OnlyTheLeftButtonAloneDragsAndADragStopsTheSlide) {
+  start();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 300, 120);
+  for (int buttons :
+       {0, ui::vbRightButton, ui::vbLeftButton | ui::vbRightButton, ui::vbMiddleButton}) {
+    form.lblMove_MouseMove(buttons, 0, 900, 900);
+    EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft) << buttons;
+    EXPECT_FLOAT_EQ(form.window->top(), kDockedTop) << buttons;
+  }
+  form.lblMove_DblClick();
+  form.lblMove_MouseMove(ui::vbLeftButton, 2, 310, 120);  // shift keys do not matter
+  EXPECT_FALSE(tmrMove().enabled());
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft + 10);
+}
+
+TEST_F(ShellTest, DoubleClickOnTheStripStopsThenStartsTheSlide) {
+  start();
+  form.lblMove_DblClick();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 5, 5);
+  EXPECT_FALSE(tmrMove().enabled());
+  form.lblMove_DblClick();
+  EXPECT_TRUE(tmrMove().enabled());
+}
+
+TEST_F(ShellTest, APanelAppearingLaterMovesTheWindowStillAtItsDockedPlace) {
+  screen().work = {0, 0, 1024, 768};
+  win32().taskbarPresent = false;
+  start();
+  EXPECT_FLOAT_EQ(form.window->top(), 768 * 15 - 1950);
+
+  win32().taskbarPresent = true;
+  screen().work = {0, 0, 1024, 738};
+  form.Screen_WorkAreaChanged();
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop);
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft);
+}
+
+TEST_F(ShellTest, AWindowPutElsewhereStaysWhenThePanelMoves) {
+  start();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 0, 0);
+  form.lblMove_MouseMove(ui::vbLeftButton, 0, -3000, -3000);
+  win32().taskbar = {0, 700, 1024, 768};
+  form.Screen_WorkAreaChanged();
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft - 3000);
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop - 3000);
+}
+
+TEST_F(ShellTest, AWindowThatSlidHomeFollowsThePanelLikeOnePlacedThere) {
+  start();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 0, 0);
+  form.lblMove_MouseMove(ui::vbLeftButton, 0, -3000, -3000);
+  form.lblMove_DblClick();
+  for (int i = 0; i < 400; ++i) tmrMove().fire();
+  form.lblMove_MouseDown(ui::vbLeftButton, 0, 0, 0);  // the slide is over, the window at home
+
+  win32().taskbar = {0, 700, 1024, 768};
+  form.Screen_WorkAreaChanged();
+  EXPECT_FLOAT_EQ(form.window->top(), 700 * 15 - 1950);
+}

@@ -1,0 +1,149 @@
+// The tray icon and the window's visibility: the record, the show/resize rule, "-", the icon's
+// mouse messages and the end of the process.
+#include <cstring>
+
+#include "shell_fixture.h"
+
+using platform::NIM_ADD;
+using platform::NIM_DELETE;
+
+TEST_F(ShellTest, StartUpAddsTheIconThenTheFirstShowMakesTheWindowTopmostAndRemovesIt) {
+  form.Form_Load();
+  ASSERT_EQ(win32().trayCalls.size(), 1u);
+  EXPECT_EQ(win32().trayCalls[0].message, NIM_ADD);
+  EXPECT_FALSE(window().visible());
+
+  form.window->show();
+  EXPECT_TRUE(window().visible());
+  ASSERT_EQ(win32().trayCalls.size(), 2u);
+  EXPECT_EQ(lastTrayMessage(), NIM_DELETE);
+  EXPECT_FALSE(win32().iconPresent);
+  ASSERT_EQ(win32().topmostCalls.size(), 1u);
+  EXPECT_EQ(win32().topmostCalls[0], form.window->hWnd());
+}
+
+TEST_F(ShellTest, TheTrayRecordNamesThePictureBoxAndCarriesTheTitleAsTooltip) {
+  start();
+  const platform::NOTIFYICONDATA& added = win32().trayCalls[0].record;
+  EXPECT_EQ(added.cbSize, 88u);
+  EXPECT_EQ(added.hWnd, form.pichook->hWnd());
+  EXPECT_EQ(added.uID, 1u);
+  EXPECT_EQ(added.uFlags, 7u);
+  EXPECT_EQ(added.uCallbackMessage, 0x201u);
+  EXPECT_EQ(added.hIcon, form.window->icon());
+  EXPECT_STREQ(added.szTip, "lptspool");
+  // The rest of the field is spaces, not left over bytes.
+  for (size_t i = std::strlen("lptspool") + 1; i < sizeof added.szTip; ++i)
+    EXPECT_EQ(added.szTip[i], ' ') << "at " << i;
+
+  const platform::NOTIFYICONDATA& removed = win32().trayCalls[1].record;
+  EXPECT_EQ(removed.hWnd, form.pichook->hWnd());
+  EXPECT_EQ(removed.uID, 1u);
+}
+
+TEST_F(ShellTest, HideToTrayThenDoubleClickBringsItBackWhereItWasOnTop) {
+  start();
+  form.window->setLeft(4000);
+  form.window->setTop(3000);
+  form.cmdClose_Click();
+  EXPECT_FALSE(window().visible());
+  EXPECT_EQ(lastTrayMessage(), NIM_ADD);
+  EXPECT_TRUE(win32().iconPresent);
+
+  trayMessage(platform::WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(window().visible());
+  EXPECT_FLOAT_EQ(form.window->left(), 4000);
+  EXPECT_FLOAT_EQ(form.window->top(), 3000);
+  EXPECT_EQ(win32().topmostCalls.size(), 2u);
+  EXPECT_FALSE(win32().iconPresent);
+  EXPECT_FALSE(tmrMove().enabled());
+}
+
+TEST_F(ShellTest, RightClickShowsTheWindowAndSlidesItHomeLeavingTheIcon) {
+  start();
+  form.cmdClose_Click();
+  const size_t calls = win32().trayCalls.size();
+  trayMessage(platform::WM_RBUTTONUP);
+  EXPECT_TRUE(window().visible());
+  EXPECT_TRUE(tmrMove().enabled());
+  EXPECT_EQ(win32().trayCalls.size(), calls);
+  EXPECT_TRUE(win32().iconPresent);
+}
+
+TEST_F(ShellTest, HideAfterARightClickStaysHiddenBehindTheIconStillThere) {
+  // Adding the icon fails because it is already there; that is no reason to show the window.
+  start();
+  form.cmdClose_Click();
+  trayMessage(platform::WM_RBUTTONUP);
+  form.cmdClose_Click();
+  EXPECT_FALSE(window().visible());
+  EXPECT_TRUE(win32().iconPresent);
+  trayMessage(platform::WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(window().visible());
+  EXPECT_FALSE(win32().iconPresent);
+}
+
+TEST_F(ShellTest, OtherTrayMessagesDoNothing) {
+  start();
+  form.cmdClose_Click();
+  const size_t calls = win32().trayCalls.size();
+  for (uint32_t message : {0x200u, 0x201u, 0x202u, 0x204u, 0x206u, 0x207u, 0x208u, 0x209u}) {
+    trayMessage(message);
+    EXPECT_FALSE(window().visible()) << message;
+    EXPECT_FALSE(tmrMove().enabled()) << message;
+  }
+  EXPECT_EQ(win32().trayCalls.size(), calls);
+}
+
+TEST_F(ShellTest, TheTrayMessageIsRoundedFromTwipsAtTheScreensFactor) {
+  screen().twipsX = 12;  // 120 dpi
+  start();
+  form.cmdClose_Click();
+  form.pichook_MouseDown(2, 1, 0x203 * 12.0f + 5.9f, 77);  // button, shift and Y are not used
+  EXPECT_TRUE(window().visible());
+}
+
+TEST_F(ShellTest, WithoutATrayHidingLeavesTheWindowVisible) {
+  win32().trayAvailable = false;
+  start();
+  form.cmdClose_Click();
+  EXPECT_TRUE(window().visible());
+  EXPECT_EQ(win32().topmostCalls.size(), 2u);
+}
+
+TEST_F(ShellTest, UnloadAndDestructionRemoveTheIcon) {
+  start();
+  form.cmdClose_Click();
+  form.Form_Unload();
+  EXPECT_EQ(lastTrayMessage(), NIM_DELETE);
+  EXPECT_FALSE(win32().iconPresent);
+
+  memory::MemoryToolkit other;
+  {
+    frmMain second(other);
+    second.Form_Load();
+    EXPECT_TRUE(other.win32_.iconPresent);
+  }
+  EXPECT_FALSE(other.win32_.iconPresent);
+}
+
+TEST_F(ShellTest, TheServerKeepsRunningWhileHiddenAndTheCountIsCurrentOnReturn) {
+  start();
+  form.cmdClose_Click();
+  ASSERT_TRUE(tmrPrint().enabled());
+  tmrPrint().fire();
+  trayMessage(platform::WM_LBUTTONDBLCLK);
+  EXPECT_EQ(form.cmdShow->caption(), "Visa alla dokument\r\n0 dokument i kö");
+}
+
+TEST_F(ShellTest, StatusButtonRestoresTheOuterHeight) {
+  start();
+  const size_t topmost = win32().topmostCalls.size();
+  form.cmdShow_Click();  // normal size: nothing happens
+  EXPECT_FLOAT_EQ(form.window->height(), 1950);
+  EXPECT_EQ(win32().topmostCalls.size(), topmost);
+
+  form.window->setHeight(2400);
+  form.cmdShow_Click();
+  EXPECT_FLOAT_EQ(form.window->height(), 1950);
+}

@@ -1,0 +1,260 @@
+// The window on the Qt toolkit, on Qt's offscreen platform with a 1024 x 768 screen at 96 dpi:
+// its layout in pixels, captions and states after start-up, and the mouse paths into the shell.
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "app/frm_main.h"
+#include "platform/process.h"
+#include "platform/qt/qt_toolkit.h"
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void layoutInPixels_data();
+  void layoutInPixels();
+  void outerWindow();
+  void captionsAndStatesAfterStartUp();
+  void closeButtonFont();
+  void tabOrder();
+  void dockedWithoutAPanel();
+  void statusButtonRestoresHeight();
+  void hideWithoutATrayKeepsTheWindow();
+  void trayMessagesReachPichook();
+  void slideFirstSteps();
+  void dragByTheStrip();
+  void doubleClickOnTheStrip();
+  void programIcon();
+
+ private:
+  QWidget* top() { return findTop(); }
+  QWidget* findTop();
+  template <typename T = QWidget>
+  T* control(const char* name) {
+    return top()->findChild<T*>(QString::fromLatin1(name));
+  }
+  void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+             Qt::MouseButtons buttons);
+
+  QTemporaryDir spool_;
+  std::unique_ptr<qtui::QtToolkit> toolkit_;
+  std::unique_ptr<frmMain> form_;
+};
+
+QWidget* WindowTest::findTop() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == QLatin1String("frmMain")) return widget;
+  return nullptr;
+}
+
+void WindowTest::mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                       Qt::MouseButtons buttons) {
+  QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), button, buttons,
+                    Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+void WindowTest::init() {
+  const QByteArray option = "PRINTINGDIR=" + spool_.path().toLocal8Bit() + "/";
+  const char* argv[] = {"lptspool", option.constData()};
+  platform::setArguments(2, argv);
+  toolkit_ = std::make_unique<qtui::QtToolkit>();
+  form_ = std::make_unique<frmMain>(*toolkit_);
+  form_->Form_Load();
+  form_->window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(top()));
+}
+
+void WindowTest::cleanup() {
+  form_.reset();
+  toolkit_.reset();
+}
+
+void WindowTest::layoutInPixels_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QRect>("geometry");
+  // Twips plus the 15-twip frame, at 15 twips per pixel.
+  QTest::newRow("lblMove") << "lblMove" << QRect(1, 1, 113, 17);
+  QTest::newRow("cmdClose") << "cmdClose" << QRect(113, 1, 17, 17);
+  QTest::newRow("cmdStart") << "cmdStart" << QRect(1, 17, 65, 65);
+  QTest::newRow("cmdStop") << "cmdStop" << QRect(65, 17, 65, 65);
+  QTest::newRow("cmdShow") << "cmdShow" << QRect(1, 81, 129, 49);
+  QTest::newRow("pichook") << "pichook" << QRect(33, 89, 17, 33);
+}
+
+void WindowTest::layoutInPixels() {
+  QFETCH(QString, name);
+  QFETCH(QRect, geometry);
+  QWidget* widget = control(name.toLatin1().constData());
+  QVERIFY(widget);
+  QCOMPARE(widget->geometry(), geometry);
+}
+
+void WindowTest::outerWindow() {
+  QWidget* window = top();
+  QCOMPARE(window->size(), QSize(130, 130));
+  QCOMPARE(form_->window->width(), 1950.0f);
+  QCOMPARE(form_->window->height(), 1950.0f);
+  const Qt::WindowFlags flags = window->windowFlags();
+  QVERIFY(flags & Qt::FramelessWindowHint);
+  QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);  // no taskbar button
+  QVERIFY(flags & Qt::WindowStaysOnTopHint);        // set by the first show
+  QVERIFY(window->isVisible());
+  QVERIFY(!control("pichook")->isVisible());
+  QCOMPARE(window->findChild<QTimer*>("tmrMove")->interval(), 10);
+  QCOMPARE(window->findChild<QTimer*>("tmrPrint")->interval(), 7000);
+  QVERIFY(!window->findChild<QTimer*>("tmrMove")->isActive());
+}
+
+void WindowTest::captionsAndStatesAfterStartUp() {
+  auto* start = control<QPushButton>("cmdStart");
+  auto* stop = control<QPushButton>("cmdStop");
+  auto* show = control<QPushButton>("cmdShow");
+  auto* close = control<QPushButton>("cmdClose");
+  // Captions too wide for a button break at their spaces.
+  QCOMPARE(start->text(), QStringLiteral("Starta\nservern"));
+  QCOMPARE(stop->text(), QStringLiteral("Stoppa\nservern"));
+  QCOMPARE(form_->cmdStart->caption(), std::string("Starta servern"));
+  QCOMPARE(show->text(), QStringLiteral("Visa alla dokument\nVänta..."));
+  QCOMPARE(close->text(), QStringLiteral("-"));
+  QVERIFY(!start->isEnabled());
+  QVERIFY(stop->isEnabled());
+  QVERIFY(!show->isEnabled());
+  QVERIFY(close->isEnabled());
+  QVERIFY(top()->findChild<QTimer*>("tmrPrint")->isActive());
+}
+
+void WindowTest::closeButtonFont() {
+  const QFont font = control("cmdClose")->font();
+  QCOMPARE(font.pointSizeF(), 24.0);
+  QCOMPARE(font.weight(), QFont::Bold);
+  QCOMPARE(font.styleHint(), QFont::SansSerif);
+  QVERIFY(control("cmdStart")->font().pointSizeF() < 24.0);
+}
+
+void WindowTest::tabOrder() {
+  QStringList order;
+  QWidget* widget = top()->nextInFocusChain();
+  while (widget != top()) {
+    if (!widget->objectName().isEmpty()) order << widget->objectName();
+    widget = widget->nextInFocusChain();
+  }
+  QCOMPARE(order,
+           QStringList({"cmdStart", "cmdStop", "cmdShow", "lblMove", "pichook", "cmdClose"}));
+}
+
+void WindowTest::dockedWithoutAPanel() {
+  // The offscreen screen reserves nothing: the window sits on the screen's bottom edge.
+  QCOMPARE(top()->pos(), QPoint(1024 - 130, 768 - 130));
+  QCOMPARE(form_->window->left(), 13410.0f);
+  QCOMPARE(form_->window->top(), 9570.0f);
+}
+
+void WindowTest::statusButtonRestoresHeight() {
+  form_->window->setHeight(2400);
+  QCOMPARE(top()->height(), 160);
+  form_->cmdShow_Click();
+  QCOMPARE(top()->height(), 130);
+  QCOMPARE(top()->pos(), QPoint(894, 638));
+}
+
+void WindowTest::hideWithoutATrayKeepsTheWindow() {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("this platform has a tray");
+  QTest::mouseClick(control("cmdClose"), Qt::LeftButton);
+  QVERIFY(top()->isVisible());
+}
+
+void WindowTest::trayMessagesReachPichook() {
+  using qtui::QtWin32;
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::DoubleClick), platform::WM_LBUTTONDBLCLK);
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Context), platform::WM_RBUTTONUP);
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Trigger), platform::WM_LBUTTONUP);
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::MiddleClick), 0u);
+
+  auto* hook = static_cast<qtui::QtPictureBox*>(form_->pichook);
+  form_->window->hide();
+  hook->deliverTrayMessage(platform::WM_LBUTTONUP);
+  QVERIFY(!top()->isVisible());
+  hook->deliverTrayMessage(platform::WM_LBUTTONDBLCLK);
+  QVERIFY(top()->isVisible());
+  QCOMPARE(top()->pos(), QPoint(894, 638));
+
+  form_->window->hide();
+  hook->deliverTrayMessage(platform::WM_RBUTTONUP);
+  QVERIFY(top()->isVisible());
+  QVERIFY(top()->findChild<QTimer*>("tmrMove")->isActive());
+}
+
+void WindowTest::slideFirstSteps() {
+  form_->window->setLeft(13410 - 150);
+  QCOMPARE(top()->x(), 884);
+  form_->tmrMove_Timer();
+  QCOMPARE(form_->window->left(), 13410.0f - 140);
+  QCOMPARE(top()->x(), 885);  // 13270 twips, rounded to the pixel
+  form_->tmrMove_Timer();
+  QVERIFY(qAbs(form_->window->left() - (13410.0f - 140 + 9.3333f)) < 0.002f);
+  QCOMPARE(top()->x(), 885);  // the exact place is kept though the pixel stays
+}
+
+void WindowTest::dragByTheStrip() {
+  QWidget* strip = control("lblMove");
+  const QPoint before = top()->pos();
+  mouse(strip, QEvent::MouseButtonPress, {10, 5}, Qt::LeftButton, Qt::LeftButton);
+  mouse(strip, QEvent::MouseMove, {40, 8}, Qt::NoButton, Qt::LeftButton);
+  QCOMPARE(top()->pos(), before + QPoint(30, 3));
+  // The right button drags nothing.
+  mouse(strip, QEvent::MouseMove, {90, 50}, Qt::NoButton, Qt::RightButton);
+  QCOMPARE(top()->pos(), before + QPoint(30, 3));
+  mouse(strip, QEvent::MouseButtonRelease, {40, 8}, Qt::LeftButton, Qt::NoButton);
+}
+
+void WindowTest::doubleClickOnTheStrip() {
+  QWidget* strip = control("lblMove");
+  QTimer* slide = top()->findChild<QTimer*>("tmrMove");
+  form_->lblMove_DblClick();
+  mouse(strip, QEvent::MouseButtonPress, {10, 5}, Qt::LeftButton, Qt::LeftButton);
+  QVERIFY(!slide->isActive());
+  mouse(strip, QEvent::MouseButtonRelease, {10, 5}, Qt::LeftButton, Qt::NoButton);
+  mouse(strip, QEvent::MouseButtonDblClick, {10, 5}, Qt::LeftButton, Qt::LeftButton);
+  QVERIFY(slide->isActive());
+  // And the window comes home: wait for the slide, not for a fixed time.
+  form_->window->setLeft(9000);
+  QTRY_VERIFY_WITH_TIMEOUT(qAbs(top()->x() - 894) <= 1, 5000);
+}
+
+void WindowTest::programIcon() {
+  const QIcon icon = top()->windowIcon();
+  QVERIFY(!icon.isNull());
+  const QImage image = icon.pixmap(22, 22).toImage();
+  QCOMPARE(image.size(), QSize(22, 22));
+  // Rendered from the SVG, not a blank: some pixel is drawn.
+  bool drawn = false;
+  for (int y = 0; y < image.height() && !drawn; ++y)
+    for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) > 0;
+  QVERIFY(drawn);
+}
+
+int main(int argc, char** argv) {
+  // A known screen, whatever the machine has: 1024 x 768 at 96 dpi.
+  QTemporaryDir config;
+  const QString file = config.filePath(QStringLiteral("screen.json"));
+  QFile json(file);
+  if (!json.open(QIODevice::WriteOnly)) return 2;
+  json.write(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": 1024, "height": 768,
+                "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+  json.close();
+  qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + file).toLocal8Bit());
+  QApplication app(argc, argv);
+  WindowTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_test.moc"

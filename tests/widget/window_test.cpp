@@ -33,6 +33,7 @@ class WindowTest : public QObject {
   void dragByTheStrip();
   void doubleClickOnTheStrip();
   void programIcon();
+  void closeRequestEndsTheLoopNotTheWindow();
 
  private:
   QWidget* top() { return findTop(); }
@@ -240,6 +241,18 @@ void WindowTest::programIcon() {
   for (int y = 0; y < image.height() && !drawn; ++y)
     for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) > 0;
   QVERIFY(drawn);
+}
+
+void WindowTest::closeRequestEndsTheLoopNotTheWindow() {
+  // A window manager's close (Alt+F4) must not leave a hidden window without a tray icon: the
+  // program leaves its event loop instead, and the window goes with the program.
+  bool quit = false;
+  QObject::connect(qApp, &QCoreApplication::aboutToQuit, this, [&] { quit = true; });
+  QTimer::singleShot(0, this, [this] { QVERIFY(!top()->close()); });
+  QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(1); });
+  QCOMPARE(QCoreApplication::exec(), 0);
+  QVERIFY(quit);
+  QVERIFY(top()->isVisible());
 }
 
 int main(int argc, char** argv) {

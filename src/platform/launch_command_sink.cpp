@@ -42,42 +42,98 @@ bool openCommandLock(const std::string& key, UniqueFd& lock, std::string& error)
   return true;
 }
 
+// The working folder holds the job, so it has room for a copy; the copy has no name, so a
+// launcher that dies leaves nothing behind.
+bool openJobCopy(UniqueFd& copy, std::string& error) {
+  UniqueFd fd(::open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (!fd) {
+    // File systems without unnamed files: a hidden name, gone again at once.
+    char name[] = ".lptspool-job-XXXXXX";
+    fd = UniqueFd(::mkostemp(name, O_CLOEXEC));
+    if (!fd) return failWith(error, "job copy");
+    ::unlink(name);
+  }
+  copy = std::move(fd);
+  return true;
+}
+
+// Runs in a child of its own: writes the whole copy into the command's input and ends. It
+// outlives a launcher killed meanwhile, so the command always reads the job to its real end.
+[[noreturn]] void feed(int copy, int input) {
+  char buffer[65536];
+  off_t offset = 0;
+  for (;;) {
+    ssize_t n = ::pread(copy, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ::_exit(1);
+    if (n == 0) ::_exit(0);
+    if (!writeAll(input, buffer, static_cast<std::size_t>(n))) ::_exit(1);
+    offset += n;
+  }
+}
+
+// The job is gathered in a copy first and the command started only when the launcher has the
+// whole of it. A command fed straight from the launcher would take a launcher killed half way
+// for the end of the job, and lp would print the half it got.
 class CommandSink : public Sink {
  public:
-  CommandSink(UniqueFd lock, UniqueFd input, pid_t pid)
-      : lock_(std::move(lock)), input_(std::move(input)), pid_(pid) {}
-  ~CommandSink() override { abort(); }
+  CommandSink(UniqueFd lock, UniqueFd copy, std::vector<std::string> argv, bool quiet)
+      : lock_(std::move(lock)), copy_(std::move(copy)), argv_(std::move(argv)), quiet_(quiet) {}
 
   bool write(const char* data, std::size_t size) override {
-    // A command that quits early shows as EPIPE here, since SIGPIPE is ignored.
-    return writeAll(input_.get(), data, size) || failWith(error_, "write to command");
+    return writeAll(copy_.get(), data, size) || failWith(error_, "write job copy");
   }
 
   bool commit() override {
-    input_.reset();
-    int status = waitChild(pid_);
-    pid_ = -1;
-    if (status == 0) return true;
-    error_ = status < 0 ? "command ended by a signal"
-                        : "command exited with status " + std::to_string(status);
-    return false;
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return failWith(error_, "pipe");
+    UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
+    SpawnSetup setup;
+    setup.stdinFd = readEnd.get();
+    setup.quietStdout = quiet_;
+    setup.quietStderr = quiet_;
+    setup.ownProcessGroup = true;
+    pid_t pid = -1;
+    if (!spawnChild(argv_, nullptr, setup, pid)) return failWith(error_, argv_[0]);
+    readEnd.reset();
+    const pid_t feeder = ::fork();
+    if (feeder == 0) {
+      // In the command's process group: whoever kills the launcher's group leaves the two
+      // together, and whoever kills the command's group takes both.
+      ::setpgid(0, pid);
+      feed(copy_.get(), writeEnd.get());
+    }
+    writeEnd.reset();
+    if (feeder < 0) {
+      failWith(error_, "fork");
+      ::kill(-pid, SIGTERM);  // it has seen no end of input, so it submits nothing
+      waitChild(pid);
+      return false;
+    }
+    // A command that quits early leaves the feeder with a closed pipe: a failure too.
+    const int fed = waitChild(feeder);
+    const int status = waitChild(pid);
+    copy_.reset();
+    if (status != 0) {
+      error_ = status < 0 ? "command ended by a signal"
+                          : "command exited with status " + std::to_string(status);
+      return false;
+    }
+    if (fed != 0) {
+      error_ = "the command stopped reading before the end of the job";
+      return false;
+    }
+    return true;
   }
 
-  // Stopped before it sees the end of its input, so a command like lp never submits the job.
-  void abort() override {
-    if (pid_ > 0) {
-      ::kill(-pid_, SIGTERM);
-      input_.reset();
-      waitChild(pid_);
-      pid_ = -1;
-    }
-    input_.reset();
-  }
+  // Nothing was started yet: dropping the copy is all.
+  void abort() override { copy_.reset(); }
 
  private:
   UniqueFd lock_;
-  UniqueFd input_;
-  pid_t pid_;
+  UniqueFd copy_;
+  std::vector<std::string> argv_;
+  bool quiet_;
 };
 
 }  // namespace
@@ -91,17 +147,9 @@ std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
   ignoreBrokenPipes();
   UniqueFd lock;
   if (!openCommandLock(lockKey, lock, error)) return nullptr;
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return failWith(error, "pipe"), nullptr;
-  UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
-  SpawnSetup setup;
-  setup.stdinFd = readEnd.get();
-  setup.quietStdout = quiet;
-  setup.quietStderr = quiet;
-  setup.ownProcessGroup = true;
-  pid_t pid = -1;
-  if (!spawnChild(argv, nullptr, setup, pid)) return failWith(error, argv[0]), nullptr;
-  return std::make_unique<CommandSink>(std::move(lock), std::move(writeEnd), pid);
+  UniqueFd copy;
+  if (!openJobCopy(copy, error)) return nullptr;
+  return std::make_unique<CommandSink>(std::move(lock), std::move(copy), argv, quiet);
 }
 
 }  // namespace platform

@@ -18,7 +18,7 @@ class Sink {
   // delivered whole.
   virtual bool commit() = 0;
   // Takes back what can be taken back (a folder's temporary file, a regular file's appended
-  // bytes, a command not yet given end of input); bytes already sent to a device stay sent.
+  // bytes, a command's job not yet handed over); bytes already sent to a device stay sent.
   virtual void abort() = 0;
   const std::string& error() const { return error_; }
 
@@ -32,9 +32,10 @@ class Sink {
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error);
 
-// A command given the job on its standard input: argv run directly (looked up on PATH).
-// lockKey names the sink for the lock: launchers with equal keys take turns. With quiet its
-// standard output and error go to /dev/null.
+// A command given the job on its standard input: argv run directly (looked up on PATH), started
+// at commit with the whole job, which is kept in an unnamed copy until then. A launcher killed
+// during commit still hands the command the whole job. lockKey names the sink for the lock:
+// launchers with equal keys take turns. With quiet its standard output and error go to /dev/null.
 std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
                                       const std::string& lockKey, bool quiet, std::string& error);
 

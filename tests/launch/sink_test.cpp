@@ -1,7 +1,12 @@
 // Where lpt1 leads: the choice from LPT1, and each kind of sink.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "launch/sink_choice.h"
@@ -183,6 +188,59 @@ TEST_F(Sinks, AbortedCommandNeverSeesTheEnd) {
   sink->abort();
   sink.reset();
   EXPECT_FALSE(fs::exists(out));
+}
+
+// Runs `steps` in a child process that is then killed, as an operator or the OOM killer might kill
+// a launcher: at once after the steps, or as soon as `ready` holds while they still run.
+void killedChild(const std::function<void()>& steps, const std::function<bool()>& ready) {
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    steps();
+    raise(SIGKILL);
+  }
+  for (int i = 0; ready && i < 400 && !ready(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+}
+
+bool eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 200; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
+}
+
+TEST_F(Sinks, KilledHalfWayTheCommandGetsNothing) {
+  fs::path out = dir_ / "printed";
+  killedChild(
+      [&] {
+        auto sink = commandSink("cat > '" + out.string() + "'");
+        if (sink) sink->write("first half ", 11);
+      },
+      nullptr);
+  // A command started at once would take the dead launcher for the end of the job.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
+  fs::path out = dir_ / "printed";
+  fs::path started = dir_ / "started";
+  const std::string job(1 << 20, 'j');  // more than a pipe holds
+  killedChild(
+      [&] {
+        auto sink =
+            commandSink("touch '" + started.string() + "'; sleep 1; cat > '" + out.string() +
+                        ".part' && mv '" + out.string() + ".part' '" + out.string() + "'");
+        if (sink && sink->write(job.data(), job.size())) sink->commit();
+      },
+      [&] { return fs::exists(started); });
+  ASSERT_TRUE(eventually([&] { return fs::exists(out); }));
+  EXPECT_EQ(readFile(out), job);
 }
 
 }  // namespace

@@ -123,8 +123,9 @@ tally() {
 }
 
 # run_scenarios NAME...: runs the functions side by side (the server's tick is slow, so waits
-# overlap) and fails when any of them failed.
+# overlap) and fails when any of them failed. ONLY="NAME..." runs just those.
 run_scenarios() {
+  [ -z "${ONLY:-}" ] || set -- $ONLY
   for s in "$@"; do
     ("$s") >"$tmp/$s.log" 2>&1 &
     echo $! >"$tmp/$s.job"

@@ -1,0 +1,75 @@
+#!/bin/sh
+# Time against the printer: a producer slower than the tick, a printer slower than two ticks, and
+# lptspool-launch killed while it copies. Side by side, each with its own server.
+. "$(dirname "$0")/common.sh"
+
+# A command sink that prints each job whole into a folder: written aside, then renamed.
+cat >"$tmp/sink.sh" <<'SINK'
+part=$(mktemp "$OUT/.part.XXXXXX")
+cat >"$part" || exit 1
+[ -n "${DELAY:-}" ] && sleep "$DELAY"
+mv "$part" "$part.done" && mv "$part.done" "$(mktemp -u "$OUT/job.XXXXXX")"
+SINK
+
+slow_producer() {
+  d=$tmp/prod
+  mkdir -p "$d/spool" "$d/src" "$d/out"
+  # The default settle time: the producer pauses less than that between pieces.
+  start_server prod "$d/spool" -u LPTSPOOL_SETTLE_MS LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  for id in prod1 prod2; do job_bytes "$id" 400 >"$d/src/$id"; done
+  total=$(wc -c <"$d/src/prod1")
+  piece=$((total / 10 + 1))
+  : >"$d/spool/SLOW.PS"
+  : >"$d/spool/slow two.ps"
+  for i in 0 1 2 3 4 5 6 7 8 9; do
+    tail -c +$((i * piece + 1)) "$d/src/prod1" | head -c "$piece" >>"$d/spool/SLOW.PS"
+    tail -c +$((i * piece + 1)) "$d/src/prod2" | head -c "$piece" >>"$d/spool/slow two.ps"
+    sleep 1
+  done
+  wait_for 60 spool_drained "$d/spool" || fail "prod: jobs left"
+  sleep 8
+  tally "slow producer" "$d/src" "$d/out"
+}
+
+slow_printer() {
+  d=$tmp/slowp
+  mkdir -p "$d/spool" "$d/src" "$d/out"
+  # Each job takes longer than two ticks; the ticks meanwhile dispatch it again and again.
+  start_server slowp "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out" DELAY=16
+  for i in 1 2 3; do make_job "$d/src" "slowp$i" "$d/spool" "JOB$i.PS"; done
+  wait_for 120 spool_drained "$d/spool" || fail "slowp: jobs left"
+  sleep 20 # a printing job that was dispatched again would come out within one more delay
+  tally "slow printer" "$d/src" "$d/out"
+}
+
+killed_launcher() {
+  d=$tmp/kill
+  mkdir -p "$d/spool" "$d/src" "$d/out"
+  # The first print stalls before it reads the job, so the launcher is caught mid-copy (the job
+  # is larger than a pipe holds).
+  cat >"$tmp/stall.sh" <<'SINK'
+if mkdir "$STALLED" 2>/dev/null; then sleep 4; fi
+exec sh "$SINK"
+SINK
+  start_server kill "$d/spool" LPT1="|sh $tmp/stall.sh" SINK="$tmp/sink.sh" OUT="$d/out" \
+    STALLED="$d/stalled"
+  make_job "$d/src" kill1 "$d/spool" "BIG.PS" 20000
+  wait_for 30 test -d "$d/stalled" || fail "kill: the job was never printed"
+  sleep 1
+  killed=0
+  # The launcher's whole process group, as a service manager would stop it.
+  for pid in $(our_launchers); do
+    [ "$(readlink "/proc/$pid/cwd")" = "$d/spool" ] || continue
+    [ "$(awk '{print $5}' "/proc/$pid/stat")" = "$pid" ] || continue
+    kill -9 "-$pid" && killed=$((killed + 1))
+  done
+  [ "$killed" -gt 0 ] || fail "kill: no launcher to kill"
+  wait_for 60 spool_drained "$d/spool" || fail "kill: the job was not printed again"
+  sleep 8
+  TALLY_AT_LEAST_ONCE=1 tally "lptspool-launch killed" "$d/src" "$d/out"
+}
+
+LPTSPOOL_SETTLE_MS=300
+export LPTSPOOL_SETTLE_MS
+run_scenarios slow_producer slow_printer killed_launcher
+echo PASS

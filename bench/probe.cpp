@@ -5,6 +5,7 @@
 //                                        the peak number of live lptspool-launch processes and
 //                                        their summed resident (RSS) and proportional (PSS) memory
 //   bench_probe idle PID SECONDS         CPU time and wake-ups of a process (all its threads)
+//                                        over SECONDS, once its start-up threads have gone
 //   bench_probe hwm PID                  peak resident memory of a running process
 //   bench_probe prepare FOLDER JOB       the job's batch script and launcher, as a tick writes them
 #include <dirent.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -131,39 +133,53 @@ int watch(const std::string& spool, const std::string& sink, long jobs, bool sam
   return 1;
 }
 
-struct Usage {
+struct Thread {
   long long cpuNs = 0;
-  long wakeups = 0, threads = 0;
+  long wakeups = 0;
 };
 
-Usage usageOf(const std::string& pid) {
-  Usage u;
+// Every thread of the process by its id.
+std::map<std::string, Thread> threadsOf(const std::string& pid) {
+  std::map<std::string, Thread> threads;
   const std::string tasks = "/proc/" + pid + "/task";
   DIR* dir = opendir(tasks.c_str());
-  if (!dir) return u;
+  if (!dir) return threads;
   while (const dirent* e = readdir(dir)) {
     if (e->d_name[0] == '.') continue;
     const std::string base = tasks + "/" + e->d_name;
-    std::ifstream sched(base + "/schedstat");
-    long long ns = 0;
-    sched >> ns;
-    u.cpuNs += ns;
+    Thread& t = threads[e->d_name];
+    std::ifstream(base + "/schedstat") >> t.cpuNs;
     // A thread that blocked and was woken again; preemptions are not wake-ups.
-    u.wakeups += statusField(base + "/status", "voluntary_ctxt_switches");
-    ++u.threads;
+    t.wakeups = statusField(base + "/status", "voluntary_ctxt_switches");
   }
   closedir(dir);
-  return u;
+  return threads;
 }
 
 int idle(const std::string& pid, int seconds) {
-  const Usage before = usageOf(pid);
+  // Qt lets the helper threads it used at start-up go after 30 idle seconds: the window starts
+  // once they are gone, so it shows the server as it idles all day.
+  const auto start = Clock::now();
+  while (threadsOf(pid).size() > 1 && secondsSince(start) < 45)
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const double settled = secondsSince(start);
+  const auto before = threadsOf(pid);
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
-  const Usage after = usageOf(pid);
-  if (after.threads == 0) return std::fprintf(stderr, "bench_probe: %s is gone\n", pid.c_str()), 1;
-  std::printf("cpu_s %.4f wakeups %ld threads %ld vmhwm_kib %ld\n",
-              double(after.cpuNs - before.cpuNs) / 1e9, after.wakeups - before.wakeups,
-              after.threads, statusField("/proc/" + pid + "/status", "VmHWM"));
+  const auto after = threadsOf(pid);
+  if (after.empty()) return std::fprintf(stderr, "bench_probe: %s is gone\n", pid.c_str()), 1;
+  long long cpuNs = 0;
+  long wakeups = 0;
+  for (const auto& [tid, now] : after) {
+    const auto was = before.find(tid);
+    cpuNs += now.cpuNs - (was == before.end() ? 0 : was->second.cpuNs);
+    wakeups += now.wakeups - (was == before.end() ? 0 : was->second.wakeups);
+  }
+  // A thread that ended meanwhile woke at least once to do so; its last figures are lost.
+  for (const auto& entry : before)
+    if (!after.count(entry.first)) ++wakeups;
+  std::printf("cpu_s %.4f wakeups %ld threads %zu settled_s %.1f vmhwm_kib %ld\n",
+              double(cpuNs) / 1e9, wakeups, after.size(), settled,
+              statusField("/proc/" + pid + "/status", "VmHWM"));
   return 0;
 }
 

@@ -105,10 +105,12 @@ class Runner {
   bool copy(platform::JobFile& job) {
     platform::FileStamp settled;
     auto stamp = [&job](platform::FileStamp& s) { return job.stamp(s); };
-    Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled);
+    auto stillWritten = [&job] { return job.writers() == platform::JobFile::Writers::Some; };
+    Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
+                                     stillWritten);
     if (settle != Settle::Complete)
-      return log(job.name() +
-                 (settle == Settle::GaveUp ? ": still growing; left for later" : ": cannot stat")),
+      return log(job.name() + (settle == Settle::GaveUp ? ": still being written; left for later"
+                                                        : ": cannot stat")),
              false;
     std::string error;
     std::unique_ptr<platform::Sink> sink = openSink(job.name(), error);

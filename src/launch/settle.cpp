@@ -4,7 +4,7 @@ namespace launch {
 
 Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
                         platform::Clock& clock, std::int64_t settleMs, std::int64_t giveUpMs,
-                        platform::FileStamp& settled) {
+                        platform::FileStamp& settled, const std::function<bool()>& stillWritten) {
   platform::FileStamp before;
   if (!stamp(before)) return Settle::Failed;
   const std::int64_t start = clock.nowMs();
@@ -12,7 +12,9 @@ Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
     clock.sleepMs(settleMs);
     platform::FileStamp after;
     if (!stamp(after)) return Settle::Failed;
-    if (after == before) {
+    // A writer that pauses longer than the settle time still has the file open: the job is
+    // not complete until it lets go.
+    if (after == before && !(stillWritten && stillWritten())) {
       settled = after;
       return Settle::Complete;
     }

@@ -11,10 +11,12 @@ namespace launch {
 
 enum class Settle { Complete, GaveUp, Failed };
 
-// Waits until two stamps taken settleMs apart are equal; settled then holds the stamp. Gives up
-// once the file has kept changing for giveUpMs. Failed when a stamp cannot be taken.
+// Waits until two stamps taken settleMs apart are equal and, when stillWritten is given, no
+// program holds the file open for writing; settled then holds the stamp. Gives up once the file
+// has kept changing or stayed open for giveUpMs. Failed when a stamp cannot be taken.
 Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
                         platform::Clock& clock, std::int64_t settleMs, std::int64_t giveUpMs,
-                        platform::FileStamp& settled);
+                        platform::FileStamp& settled,
+                        const std::function<bool()>& stillWritten = nullptr);
 
 }  // namespace launch

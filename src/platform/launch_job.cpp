@@ -98,6 +98,17 @@ bool JobFile::stamp(FileStamp& out) const {
   return true;
 }
 
+JobFile::Writers JobFile::writers() const {
+  if (fd_ < 0) return Writers::Unknown;
+  // A read lease is refused while any open file description may write the file; taken, it is
+  // given back at once, before a writer could wait on it.
+  if (::fcntl(fd_, F_SETLEASE, F_RDLCK) == 0) {
+    ::fcntl(fd_, F_SETLEASE, F_UNLCK);
+    return Writers::None;
+  }
+  return errno == EAGAIN ? Writers::Some : Writers::Unknown;
+}
+
 long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) const {
   for (;;) {
     ssize_t n = ::pread(fd_, buffer, size, static_cast<off_t>(offset));

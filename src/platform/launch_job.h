@@ -43,6 +43,10 @@ class JobFile {
   // Takes the exclusive lock without waiting, then checks the name still names the opened file.
   Lock tryLock();
   bool stamp(FileStamp& out) const;
+  // Whether a program still has the job open for writing. Unknown where the host cannot tell:
+  // a job of another owner without the right to lease it, or leases switched off.
+  enum class Writers { None, Some, Unknown };
+  Writers writers() const;
   // Reads at an offset; returns the count read, 0 at the end, -1 on error.
   long long readAt(std::uint64_t offset, char* buffer, std::size_t size) const;
   // Deletes the name only while it still names this file, so a new job that took the name

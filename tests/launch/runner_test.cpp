@@ -46,6 +46,20 @@ TEST(Settle, WaitsForTheJobToStopChanging) {
   EXPECT_EQ(clock.sleeps, 4);
 }
 
+TEST(Settle, WaitsWhileTheFileIsStillOpenForWriting) {
+  FakeClock clock;
+  auto stamp = [](platform::FileStamp& s) {
+    s.size = 7;
+    return true;
+  };
+  int checks = 0;
+  auto stillWritten = [&] { return ++checks < 3; };
+  platform::FileStamp settled;
+  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 600000, settled, stillWritten), Settle::Complete);
+  EXPECT_EQ(clock.sleeps, 3);
+  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 500, settled, [] { return true; }), Settle::GaveUp);
+}
+
 TEST(Settle, GivesUpOnAFileThatKeepsGrowing) {
   FakeClock clock;
   std::uint64_t size = 0;
@@ -182,6 +196,20 @@ TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
   EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
 }
 
+TEST_F(JobLocks, KnowsWhetherTheJobIsStillOpenForWriting) {
+  writeFile(spool_ / "A.PS", "job");
+  platform::JobFile job;
+  ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
+  EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
+  {
+    std::ofstream writer(spool_ / "A.PS", std::ios::app);
+    EXPECT_EQ(job.writers(), platform::JobFile::Writers::Some);
+    std::ifstream reader(spool_ / "A.PS");  // readers do not count
+    EXPECT_EQ(job.writers(), platform::JobFile::Writers::Some);
+  }
+  EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
+}
+
 TEST_F(JobLocks, OnlyRegularFilesAreJobs) {
   platform::JobFile job;
   fs::create_symlink("/etc/passwd", spool_ / "L.PS");
@@ -209,6 +237,20 @@ TEST_F(Runs, AJobStillGrowingAfterTheLimitStays) {
   EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
   EXPECT_TRUE(printed().empty());
   EXPECT_TRUE(has("A.PS"));
+}
+
+TEST_F(Runs, AJobHeldOpenByItsWriterWaitsForIt) {
+  // The writer opened its output and pauses longer than the settle time between pieces.
+  auto writer = std::make_unique<std::ofstream>(spool_ / "A.PS", std::ios::binary);
+  *writer << "part1" << std::flush;
+  clock_.onSleep = [&] {
+    if (clock_.sleeps == 3) *writer << "+part2" << std::flush;
+    if (clock_.sleeps == 6) writer.reset();
+  };
+  options_.settleMs = 50;
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kDone) << log_.str();
+  EXPECT_EQ(printed(), std::vector<std::string>{"part1+part2"});
+  EXPECT_EQ(clock_.sleeps, 6);  // complete only once the writer let go
 }
 
 TEST_F(Runs, AJobChangedDuringTheCopyStays) {

@@ -31,6 +31,26 @@ slow_producer() {
   tally "slow producer" "$d/src" "$d/out"
 }
 
+# A producer that creates the job, keeps it open and pauses longer than the settle time between
+# its pieces, as a program does that opens its output before it has rendered anything.
+held_open() {
+  d=$tmp/held
+  mkdir -p "$d/spool" "$d/src" "$d/out"
+  start_server held "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  job_bytes held1 200 >"$d/src/held1"
+  piece=$(($(wc -c <"$d/src/held1") / 3 + 1))
+  {
+    sleep 3
+    for i in 0 1 2; do
+      tail -c +$((i * piece + 1)) "$d/src/held1" | head -c "$piece"
+      sleep 3
+    done
+  } >"$d/spool/HELD.PS"
+  wait_for 40 spool_drained "$d/spool" || fail "held: job left"
+  sleep 8
+  tally "producer pausing with the job open" "$d/src" "$d/out"
+}
+
 slow_printer() {
   d=$tmp/slowp
   mkdir -p "$d/spool" "$d/src" "$d/out"
@@ -71,5 +91,5 @@ SINK
 
 LPTSPOOL_SETTLE_MS=300
 export LPTSPOOL_SETTLE_MS
-run_scenarios slow_producer slow_printer killed_launcher
+run_scenarios slow_producer held_open slow_printer killed_launcher
 echo PASS

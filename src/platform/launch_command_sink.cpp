@@ -42,34 +42,13 @@ bool openCommandLock(const std::string& key, UniqueFd& lock, std::string& error)
   return true;
 }
 
-// The working folder holds the job, so it has room for a copy; the copy has no name, so a
-// launcher that dies leaves nothing behind.
-bool openJobCopy(UniqueFd& copy, std::string& error) {
-  UniqueFd fd(::open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-  if (!fd) {
-    // File systems without unnamed files: a hidden name, gone again at once.
-    char name[] = ".lptspool-job-XXXXXX";
-    fd = UniqueFd(::mkostemp(name, O_CLOEXEC));
-    if (!fd) return failWith(error, "job copy");
-    ::unlink(name);
-  }
-  copy = std::move(fd);
-  return true;
-}
-
 // Runs in a child of its own: writes the whole copy into the command's input and ends. It
 // outlives a launcher killed meanwhile, so the command always reads the job to its real end.
 [[noreturn]] void feed(int copy, int input) {
-  char buffer[65536];
-  off_t offset = 0;
-  for (;;) {
-    ssize_t n = ::pread(copy, buffer, sizeof buffer, offset);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ::_exit(1);
-    if (n == 0) ::_exit(0);
-    if (!writeAll(input, buffer, static_cast<std::size_t>(n))) ::_exit(1);
-    offset += n;
-  }
+  auto send = [](void* fd, const char* data, std::size_t size) {
+    return writeAll(*static_cast<int*>(fd), data, size);
+  };
+  ::_exit(sendCopy(copy, send, &input) ? 0 : 1);
 }
 
 // The job is gathered in a copy first and the command started only when the launcher has the
@@ -148,7 +127,7 @@ std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
   UniqueFd lock;
   if (!openCommandLock(lockKey, lock, error)) return nullptr;
   UniqueFd copy;
-  if (!openJobCopy(copy, error)) return nullptr;
+  if (!openUnnamedCopy(copy, error)) return nullptr;
   return std::make_unique<CommandSink>(std::move(lock), std::move(copy), argv, quiet);
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 extern char** environ;
@@ -82,6 +83,33 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
   posix_spawnattr_destroy(&attr);
   if (rc != 0) errno = rc;
   return rc == 0;
+}
+
+bool openUnnamedCopy(UniqueFd& copy, std::string& error) {
+  UniqueFd fd(::open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (!fd) {
+    // File systems without unnamed files: a hidden name, gone again at once.
+    char name[] = ".lptspool-job-XXXXXX";
+    fd = UniqueFd(::mkostemp(name, O_CLOEXEC));
+    if (!fd) return failWith(error, "job copy");
+    ::unlink(name);
+  }
+  copy = std::move(fd);
+  return true;
+}
+
+bool sendCopy(int copy, bool (*send)(void* context, const char* data, std::size_t size),
+              void* context) {
+  char buffer[65536];
+  off_t offset = 0;
+  for (;;) {
+    ssize_t n = ::pread(copy, buffer, sizeof buffer, offset);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!send(context, buffer, static_cast<std::size_t>(n))) return false;
+    offset += n;
+  }
 }
 
 int waitChild(pid_t pid) {

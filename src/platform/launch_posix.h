@@ -56,4 +56,12 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
 // Waits for the child; its exit status, or -1 when a signal ended it.
 int waitChild(pid_t pid);
 
+// An unnamed file in the working folder (which holds the job, so it has room for a copy): a
+// launcher that dies leaves nothing behind.
+bool openUnnamedCopy(UniqueFd& copy, std::string& error);
+
+// Hands the whole of the copy, from its start, to send in pieces; false as soon as send fails.
+bool sendCopy(int copy, bool (*send)(void* context, const char* data, std::size_t size),
+              void* context);
+
 }  // namespace platform

@@ -68,6 +68,85 @@ class AppendSink : public Sink {
   off_t start_;
 };
 
+// A device, FIFO or file takes the bytes as they come, so a launcher killed half way would leave
+// half a job there. The job is gathered in an unnamed copy first and sent at commit by a child
+// process in a group of its own, which finishes the job even when the launcher is killed.
+class DetachedSink : public Sink {
+ public:
+  DetachedSink(std::unique_ptr<Sink> inner, UniqueFd copy)
+      : inner_(std::move(inner)), copy_(std::move(copy)) {}
+
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(copy_.get(), data, size) || failWith(error_, "write job copy");
+  }
+
+  bool commit() override {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return failWith(error_, "pipe");
+    UniqueFd why(pipeFds[0]), tell(pipeFds[1]);
+    const pid_t sender = ::fork();
+    if (sender == 0) {
+      ::setpgid(0, 0);
+      why.reset();
+      std::string reason;
+      if (send(reason)) ::_exit(0);
+      writeAll(tell.get(), reason.data(), reason.size());
+      ::_exit(1);
+    }
+    tell.reset();
+    if (sender < 0) {
+      failWith(error_, "fork");
+      abort();
+      return false;
+    }
+    std::string reason;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(why.get(), buffer, sizeof buffer)) != 0;) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      reason.append(buffer, static_cast<std::size_t>(n));
+    }
+    const bool sent = waitChild(sender) == 0;
+    // The child committed or took back what it could; ours goes now, and with it the lock.
+    inner_.reset();
+    copy_.reset();
+    if (sent) return true;
+    error_ = reason.empty() ? "the job was not sent whole" : reason;
+    return false;
+  }
+
+  void abort() override {
+    copy_.reset();
+    if (inner_) inner_->abort();
+    inner_.reset();
+  }
+
+ private:
+  // In the sending child; why it failed in reason.
+  bool send(std::string& reason) {
+    auto write = [](void* sink, const char* data, std::size_t size) {
+      return static_cast<Sink*>(sink)->write(data, size);
+    };
+    if (!sendCopy(copy_.get(), write, inner_.get())) {
+      reason = inner_->error().empty() ? "reading the job copy failed" : inner_->error();
+      inner_->abort();
+      return false;
+    }
+    if (inner_->commit()) return true;
+    reason = inner_->error();
+    return false;
+  }
+
+  std::unique_ptr<Sink> inner_;
+  UniqueFd copy_;
+};
+
+std::unique_ptr<Sink> detached(std::unique_ptr<Sink> inner, std::string& error) {
+  UniqueFd copy;
+  if (!openUnnamedCopy(copy, error)) return nullptr;
+  return std::make_unique<DetachedSink>(std::move(inner), std::move(copy));
+}
+
 std::string timeStamp() {
   struct timespec now;
   ::clock_gettime(CLOCK_REALTIME, &now);
@@ -184,13 +263,13 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
   if (S_ISREG(st.st_mode)) {
     off_t end = ::lseek(fd.get(), 0, SEEK_END);
     if (end < 0) return failWith(error, path), nullptr;
-    return std::make_unique<AppendSink>(std::move(fd), end);
+    return detached(std::make_unique<AppendSink>(std::move(fd), end), error);
   }
   if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) {
     error = path + ": changed its kind";
     return nullptr;
   }
-  return std::make_unique<StreamSink>(std::move(fd));
+  return detached(std::make_unique<StreamSink>(std::move(fd)), error);
 }
 
 }  // namespace platform

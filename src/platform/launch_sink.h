@@ -28,7 +28,9 @@ class Sink {
 
 // A path: a character device or FIFO (written; a FIFO without a reader fails), a folder (the job
 // becomes a new file there named after the time and jobName), or an existing regular file
-// (appended). Waits for the sink's lock. Null with an error when it cannot be opened.
+// (appended). Waits for the sink's lock. Null with an error when it cannot be opened. A device,
+// FIFO or file gets the job only at commit, whole, from a child process that finishes it even
+// when the launcher is killed meanwhile.
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error);
 

@@ -62,6 +62,16 @@ slow_printer() {
   tally "slow printer" "$d/src" "$d/out"
 }
 
+# launchers_in SPOOL: the launchers the server started there (each leads its process group),
+# not the children they start.
+launchers_in() {
+  for pid in $(our_launchers); do
+    [ "$(readlink "/proc/$pid/cwd")" = "$1" ] || continue
+    parent=$(awk '{print $4}' "/proc/$pid/stat")
+    [ "$(cat "/proc/$parent/comm" 2>/dev/null)" = lptspool-launch ] || echo "$pid"
+  done
+}
+
 killed_launcher() {
   d=$tmp/kill
   mkdir -p "$d/spool" "$d/src" "$d/out"
@@ -77,19 +87,39 @@ SINK
   wait_for 30 test -d "$d/stalled" || fail "kill: the job was never printed"
   sleep 1
   killed=0
-  # The launcher's whole process group, as a service manager would stop it.
-  for pid in $(our_launchers); do
-    [ "$(readlink "/proc/$pid/cwd")" = "$d/spool" ] || continue
-    [ "$(awk '{print $5}' "/proc/$pid/stat")" = "$pid" ] || continue
-    kill -9 "-$pid" && killed=$((killed + 1))
-  done
+  # The launcher with its whole process group, as a service manager would stop it.
+  for pid in $(launchers_in "$d/spool"); do kill -9 "-$pid" && killed=$((killed + 1)); done
   [ "$killed" -gt 0 ] || fail "kill: no launcher to kill"
   wait_for 60 spool_drained "$d/spool" || fail "kill: the job was not printed again"
   sleep 8
   TALLY_AT_LEAST_ONCE=1 tally "lptspool-launch killed" "$d/src" "$d/out"
 }
 
+# The same against a FIFO printer: its reader takes a while before reading, so the launcher is
+# caught with half the job in the pipe.
+killed_launcher_fifo() {
+  d=$tmp/kfifo
+  mkdir -p "$d/spool" "$d/src" "$d/out"
+  mkfifo "$d/lpt"
+  (
+    while :; do
+      { [ -e "$d/stalled" ] || { mkdir "$d/stalled" && sleep 4; }; cat; } <"$d/lpt" >>"$d/out/stream"
+    done
+  ) &
+  echo $! >>"$tmp/pids"
+  start_server kfifo "$d/spool" LPT1="$d/lpt"
+  make_job "$d/src" kfifo1 "$d/spool" "BIG.PS" 20000
+  wait_for 30 test -d "$d/stalled" || fail "kfifo: the job was never printed"
+  sleep 1
+  killed=0
+  for pid in $(launchers_in "$d/spool"); do kill -9 "-$pid" && killed=$((killed + 1)); done
+  [ "$killed" -gt 0 ] || fail "kfifo: no launcher to kill"
+  wait_for 60 spool_drained "$d/spool" || fail "kfifo: the job was not printed again"
+  sleep 8
+  TALLY_AT_LEAST_ONCE=1 tally "lptspool-launch killed (FIFO)" "$d/src" "$d/out"
+}
+
 LPTSPOOL_SETTLE_MS=300
 export LPTSPOOL_SETTLE_MS
-run_scenarios slow_producer held_open slow_printer killed_launcher
+run_scenarios slow_producer held_open slow_printer killed_launcher killed_launcher_fifo
 echo PASS

@@ -3,7 +3,9 @@
 # server and created again. Nothing is lost, and stale helper files are swept.
 . "$(dirname "$0")/common.sh"
 
+# Prints each job whole into the folder named by its argument.
 cat >"$tmp/sink.sh" <<'SINK'
+OUT=$1
 part=$(mktemp "$OUT/.part.XXXXXX")
 cat >"$part" && mv "$part" "$(mktemp -u "$OUT/job.XXXXXX")"
 SINK
@@ -15,7 +17,7 @@ server_killed() {
   # Helper files no job owns any more, as a dead server leaves them.
   echo 'copy GONE.PS lpt1' >"$d/spool/GONEPS.bat"
   echo stale >"$d/spool/GONEPS.pif"
-  start_server crash "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  start_server crash "$d/spool" LPT1="|sh $tmp/sink.sh $d/out"
   pid=$(cat "$tmp/crash.pid")
   # Killed as soon as the tick has started writing helper files: mid-way through 300 jobs.
   end=$(($(date +%s) + 30))
@@ -24,7 +26,7 @@ server_killed() {
   done
   kill -9 "$pid"
   echo "crash: killed after $(find "$d/spool" -name '*.pif' | wc -l) of 300 launchers"
-  start_server crash2 "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  start_server crash2 "$d/spool" LPT1="|sh $tmp/sink.sh $d/out"
   wait_for 150 spool_drained "$d/spool" || fail "crash: $(spool_jobs "$d/spool") jobs left"
   sleep 8
   [ -z "$(find "$d/spool" -name '*.bat' -o -name '*.pif')" ] ||
@@ -35,7 +37,7 @@ server_killed() {
 folder_deleted() {
   d=$tmp/gone
   mkdir -p "$d/spool" "$d/src" "$d/out"
-  start_server gone "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  start_server gone "$d/spool" LPT1="|sh $tmp/sink.sh $d/out"
   for i in 1 2 3; do make_job "$d/src" "gone$i" "$d/spool" "A$i.PS"; done
   wait_for 40 spool_drained "$d/spool" || fail "gone: first jobs not printed"
   rm -rf "$d/spool"

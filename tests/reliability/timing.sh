@@ -3,8 +3,10 @@
 # lptspool-launch killed while it copies. Side by side, each with its own server.
 . "$(dirname "$0")/common.sh"
 
-# A command sink that prints each job whole into a folder: written aside, then renamed.
+# A command sink that prints each job whole into the folder named by its argument: written aside,
+# then renamed. Each printer's command differs by its folder, so printers do not take turns.
 cat >"$tmp/sink.sh" <<'SINK'
+OUT=$1
 part=$(mktemp "$OUT/.part.XXXXXX")
 cat >"$part" || exit 1
 [ -n "${DELAY:-}" ] && sleep "$DELAY"
@@ -15,7 +17,7 @@ slow_producer() {
   d=$tmp/prod
   mkdir -p "$d/spool" "$d/src" "$d/out"
   # The default settle time: the producer pauses less than that between pieces.
-  start_server prod "$d/spool" -u LPTSPOOL_SETTLE_MS LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  start_server prod "$d/spool" -u LPTSPOOL_SETTLE_MS LPT1="|sh $tmp/sink.sh $d/out"
   for id in prod1 prod2; do job_bytes "$id" 400 >"$d/src/$id"; done
   total=$(wc -c <"$d/src/prod1")
   piece=$((total / 10 + 1))
@@ -36,7 +38,7 @@ slow_producer() {
 held_open() {
   d=$tmp/held
   mkdir -p "$d/spool" "$d/src" "$d/out"
-  start_server held "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out"
+  start_server held "$d/spool" LPT1="|sh $tmp/sink.sh $d/out"
   job_bytes held1 200 >"$d/src/held1"
   piece=$(($(wc -c <"$d/src/held1") / 3 + 1))
   {
@@ -55,7 +57,7 @@ slow_printer() {
   d=$tmp/slowp
   mkdir -p "$d/spool" "$d/src" "$d/out"
   # Each job takes longer than two ticks; the ticks meanwhile dispatch it again and again.
-  start_server slowp "$d/spool" LPT1="|sh $tmp/sink.sh" OUT="$d/out" DELAY=16
+  start_server slowp "$d/spool" LPT1="|sh $tmp/sink.sh $d/out" DELAY=16
   for i in 1 2 3; do make_job "$d/src" "slowp$i" "$d/spool" "JOB$i.PS"; done
   wait_for 120 spool_drained "$d/spool" || fail "slowp: jobs left"
   sleep 20 # a printing job that was dispatched again would come out within one more delay
@@ -79,9 +81,9 @@ killed_launcher() {
   # is larger than a pipe holds).
   cat >"$tmp/stall.sh" <<'SINK'
 if mkdir "$STALLED" 2>/dev/null; then sleep 4; fi
-exec sh "$SINK"
+exec sh "$SINK" "$@"
 SINK
-  start_server kill "$d/spool" LPT1="|sh $tmp/stall.sh" SINK="$tmp/sink.sh" OUT="$d/out" \
+  start_server kill "$d/spool" LPT1="|sh $tmp/stall.sh $d/out" SINK="$tmp/sink.sh" \
     STALLED="$d/stalled"
   make_job "$d/src" kill1 "$d/spool" "BIG.PS" 20000
   wait_for 30 test -d "$d/stalled" || fail "kill: the job was never printed"

@@ -49,12 +49,12 @@ wait_for() {
 }
 
 # start_server NAME SPOOL [VAR=VALUE...]: the real server, headless, with extra environment;
-# its PID is left in $tmp/NAME.pid.
+# its PID is left in $tmp/NAME.pid. It runs from $server_bin when that is set.
 start_server() {
   name=$1
   spool=$2
   shift 2
-  env -u DISPLAY -u WAYLAND_DISPLAY "$@" "$bin/lptspool" "PRINTINGDIR=$spool" \
+  env -u DISPLAY -u WAYLAND_DISPLAY "$@" "${server_bin:-$bin}/lptspool" "PRINTINGDIR=$spool" \
     2>>"$tmp/$name.err" &
   echo $! >"$tmp/$name.pid"
   echo $! >>"$tmp/pids"

@@ -69,15 +69,19 @@ fails_fifo() {
 
 fails_readonly() {
   prepare ro
-  mkdir "$tmp/ro/printed"
+  mkdir "$tmp/ro/printed" "$tmp/ro/bin"
   chown nobody "$tmp/ro" "$tmp/ro/spool"
-  # As root every folder is writable: this server runs as nobody.
+  # As root every folder is writable: this server runs as nobody, from a copy nobody can reach.
+  cp "$bin/lptspool" "$bin/lptspool-launch" "$bin/print.txt" "$tmp/ro/bin/"
+  server_bin=$tmp/ro/bin
   start_server ro "$tmp/ro/spool" LPT1="$tmp/ro/printed" setpriv --reuid=nobody --regid=nogroup \
     --clear-groups
   drop_jobs ro
   chown nobody "$tmp/ro/spool"/*
   hold_while_failing ro
   [ -z "$(ls -A "$tmp/ro/printed")" ] || fail "ro: something was written into a read-only folder"
+  by_nobody() { [ "$(stat -c %U "$tmp/ro/spool/JOB1PS.bat" 2>/dev/null)" = nobody ]; }
+  wait_for 10 by_nobody || fail "ro: the server did not run as nobody"
   chown nobody "$tmp/ro/printed"
   printed_after_recovery ro
   tally "read-only folder" "$tmp/ro/src" "$tmp/ro/printed"

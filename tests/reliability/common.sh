@@ -95,15 +95,22 @@ tally() {
   blocks="$tmp/blocks.$name"
   rm -rf "$blocks"
   mkdir -p "$blocks"
+  # Each printed file on its own: a job cut short in one file must not swallow the next file.
   for out in "$@"; do
-    if [ -d "$out" ]; then find "$out" -maxdepth 1 -type f ! -name '.*' -exec cat {} +; else cat "$out"; fi
+    if [ -d "$out" ]; then find "$out" -maxdepth 1 -type f ! -name '.*'; else echo "$out"; fi
   done | LC_ALL=C awk -v dir="$blocks" '
-    function stray_line() { stray++ }
-    /^LPTJOB / { if (cur != "") { stray_line(); close(f) }
-                 cur = $2; n[cur]++; f = dir "/" cur "." n[cur]; print > f; next }
-    /^END / { if (cur != "" && $2 == cur) { print > f; close(f); cur = "" } else stray_line(); next }
-    { if (cur != "") print > f; else stray_line() }
-    END { if (cur != "") stray++; print stray + 0 > (dir "/.stray") }'
+    function take(line) {
+      if (line ~ /^LPTJOB /) {
+        if (cur != "") close(f)  # cut short: its block differs from the job
+        split(line, w, " "); cur = w[2]; n[cur]++; f = dir "/" cur "." n[cur]; print line > f
+      } else if (line ~ /^END /) {
+        split(line, w, " ")
+        if (cur != "" && w[2] == cur) { print line > f; close(f); cur = "" } else stray++
+      } else if (cur != "") print line > f
+      else stray++
+    }
+    { while ((getline line < $0) > 0) take(line); close($0); if (cur != "") close(f); cur = "" }
+    END { print stray + 0 > (dir "/.stray") }'
   dropped=0 once=0 lost=0 doubled=0 half=0
   for job in "$src"/*; do
     id=$(basename "$job")

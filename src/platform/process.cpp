@@ -19,13 +19,20 @@ namespace {
 std::vector<std::string> arguments;
 std::string appPathOverride;
 
-std::string executableFolder() {
+std::string readExecutableFolder() {
   char buffer[PATH_MAX];
   const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return std::string();
   const std::string path(buffer, static_cast<size_t>(n));
   const size_t cut = path.rfind('/');
   return cut == 0 ? std::string("/") : path.substr(0, cut);
+}
+
+// Read once: the tick asks for it for every job, and the program's folder is the one it started
+// from.
+const std::string& executableFolder() {
+  static const std::string folder = readExecutableFolder();
+  return folder;
 }
 
 bool endsWithPif(const std::string& name) {

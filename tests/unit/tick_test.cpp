@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
@@ -82,6 +83,25 @@ TEST_F(TickTest, OnlyOrdinaryJobsAreDispatched) {
   EXPECT_EQ(status(), "Visa alla dokument\r\n0 dokument i kö");
   EXPECT_EQ(outside.read("secret.ps"), "not yours");
   EXPECT_TRUE(spool.exists("bad\nname.ps"));
+}
+
+TEST_F(TickTest, KindsOfFilesAreToldApartWithoutFollowingLinks) {
+  TempFolder outside;
+  outside.write("target.bat", "keep");
+  fs::create_symlink(outside.path("target.bat"), spool.path("link.bat"));
+  fs::create_symlink(outside.path("missing"), spool.path("dangling.pif"));
+  ASSERT_EQ(mkfifo(spool.path("pipe.pif").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(spool.path("pipe.ps").c_str(), 0600), 0);
+  spool.write("real.ps", "job");
+  tick();
+  // Helper-file names of any kind but a folder are swept; the link goes, never what it points at.
+  EXPECT_FALSE(spool.exists("link.bat") || spool.exists("dangling.pif") ||
+               spool.exists("pipe.pif"));
+  EXPECT_EQ(outside.read("target.bat"), "keep");
+  // Only the ordinary file is a job.
+  ASSERT_EQ(started().size(), 1u);
+  EXPECT_EQ(started()[0].file, "realps.pif");
+  EXPECT_TRUE(spool.exists("pipe.ps"));
 }
 
 TEST_F(TickTest, EveryJobOfATickWithOneYieldBeforeEach) {

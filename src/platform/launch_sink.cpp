@@ -158,15 +158,17 @@ std::string timeStamp() {
   return text;
 }
 
-// A folder: each job a new file, written under a hidden temporary name, flushed, then renamed
-// to a name no other job has, so a reader of the folder never sees a half-written job.
+// A folder: each job a new file, written unnamed (or, where the file system cannot, under a
+// hidden temporary name), flushed, then given a name no other job has, so a reader of the folder
+// never sees a half-written job and a launcher killed meanwhile leaves nothing behind.
 class FolderSink : public Sink {
  public:
   FolderSink(UniqueFd dir, UniqueFd file, std::string tempName, std::string jobName)
       : dir_(std::move(dir)),
         file_(std::move(file)),
         tempName_(std::move(tempName)),
-        jobName_(std::move(jobName)) {}
+        jobName_(std::move(jobName)),
+        unnamed_(tempName_.empty()) {}
   ~FolderSink() override { abort(); }
 
   bool write(const char* data, std::size_t size) override {
@@ -174,8 +176,9 @@ class FolderSink : public Sink {
   }
 
   bool commit() override {
-    if (::fsync(file_.get()) != 0 || ::close(file_.release()) != 0) {
-      failWith(error_, tempName_);
+    // An unnamed file stays open until it is linked in under its name.
+    if (::fsync(file_.get()) != 0 || (!unnamed_ && ::close(file_.release()) != 0)) {
+      failWith(error_, unnamed_ ? "job file" : tempName_);
       abort();
       return false;
     }
@@ -185,12 +188,13 @@ class FolderSink : public Sink {
       std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
       if (publish(name)) {
         tempName_.clear();
+        file_.reset();
         if (::fsync(dir_.get()) != 0) return failWith(error_, "fsync folder");
         return true;
       }
       if (errno != EEXIST) break;
     }
-    failWith(error_, "rename " + tempName_);
+    failWith(error_, unnamed_ ? "name the job file" : "rename " + tempName_);
     abort();
     return false;
   }
@@ -204,6 +208,10 @@ class FolderSink : public Sink {
  private:
   // Never replaces an existing file.
   bool publish(const std::string& name) {
+    if (unnamed_) {
+      const std::string self = "/proc/self/fd/" + std::to_string(file_.get());
+      return ::linkat(AT_FDCWD, self.c_str(), dir_.get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    }
     if (::renameat2(dir_.get(), tempName_.c_str(), dir_.get(), name.c_str(), RENAME_NOREPLACE) == 0)
       return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
@@ -217,6 +225,7 @@ class FolderSink : public Sink {
   UniqueFd file_;
   std::string tempName_;
   std::string jobName_;
+  bool unnamed_;
 };
 
 std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string& jobName,
@@ -232,10 +241,14 @@ std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string&
     return nullptr;
   }
   if (!lockExclusive(dir.get())) return failWith(error, "lock " + path), nullptr;
+  // An unnamed file is linked in through /proc; without either, a hidden temporary name.
+  UniqueFd file(::openat(dir.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+  if (file && ::access("/proc/self/fd", F_OK) == 0)
+    return std::make_unique<FolderSink>(std::move(dir), std::move(file), std::string(), jobName);
   std::string tempName = ".lptspool-" + std::to_string(::getpid()) + ".tmp";
   ::unlinkat(dir.get(), tempName.c_str(), 0);  // left by a launcher of ours that died
-  UniqueFd file(::openat(dir.get(), tempName.c_str(),
-                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  file = UniqueFd(::openat(dir.get(), tempName.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!file) return failWith(error, path + "/" + tempName), nullptr;
   return std::make_unique<FolderSink>(std::move(dir), std::move(file), tempName, jobName);
 }

@@ -244,5 +244,18 @@ TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
   EXPECT_EQ(readFile(out), job);
 }
 
+TEST_F(Sinks, FolderKeepsNothingOfAKilledLauncher) {
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  killedChild(
+      [&] {
+        std::string error;
+        auto sink = platform::openPathSink(out.string(), "J.PS", error);
+        if (sink) sink->write("half", 4);
+      },
+      nullptr);
+  EXPECT_TRUE(fs::is_empty(out));
+}
+
 }  // namespace
 }  // namespace launch

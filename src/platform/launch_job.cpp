@@ -1,6 +1,7 @@
 #include "platform/launch_job.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,6 +101,10 @@ bool JobFile::stamp(FileStamp& out) const {
 
 JobFile::Writers JobFile::writers() const {
   if (fd_ < 0) return Writers::Unknown;
+  // A writer opening the file while we hold the lease breaks it, and the kernel tells us with
+  // SIGIO, whose default would end the launcher. We give the lease back at once anyway.
+  static const bool ignored = ::signal(SIGIO, SIG_IGN) != SIG_ERR;
+  (void)ignored;
   // A read lease is refused while any open file description may write the file; taken, it is
   // given back at once, before a writer could wait on it.
   if (::fcntl(fd_, F_SETLEASE, F_RDLCK) == 0) {

@@ -66,10 +66,11 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   if (setup.quietStderr) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
 
-  // We ignore SIGPIPE ourselves; a command in a pipeline expects the default.
+  // We ignore SIGPIPE and SIGIO ourselves; a command expects the defaults.
   sigset_t defaults;
   sigemptyset(&defaults);
   sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGIO);
   posix_spawnattr_setsigdefault(&attr, &defaults);
   short flags = POSIX_SPAWN_SETSIGDEF;
   if (setup.ownProcessGroup) {

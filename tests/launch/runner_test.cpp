@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <sstream>
+#include <thread>
 
 #include "launch/settle.h"
 #include "launch_test_support.h"
@@ -207,6 +209,21 @@ TEST_F(JobLocks, KnowsWhetherTheJobIsStillOpenForWriting) {
     std::ifstream reader(spool_ / "A.PS");  // readers do not count
     EXPECT_EQ(job.writers(), platform::JobFile::Writers::Some);
   }
+  EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
+}
+
+TEST_F(JobLocks, AWriterOpeningDuringTheCheckDoesNotEndTheLauncher) {
+  // Opening for writing while the check holds its lease breaks the lease, which signals us.
+  writeFile(spool_ / "A.PS", "job");
+  platform::JobFile job;
+  ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    while (!done) std::ofstream(spool_ / "A.PS", std::ios::app);
+  });
+  for (int i = 0; i < 20000; ++i) job.writers();
+  done = true;
+  writer.join();
   EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
 }
 

@@ -18,6 +18,7 @@ namespace {
 constexpr std::size_t kMaxLauncherBytes = 64 * 1024;
 constexpr std::size_t kMaxScriptBytes = 64 * 1024;
 constexpr int kLockAttempts = 5;
+constexpr std::size_t kSendBytes = 16 * 1024 * 1024;
 
 class Runner {
  public:
@@ -116,14 +117,23 @@ class Runner {
     std::unique_ptr<platform::Sink> sink = openSink(job.name(), error);
     if (!sink) return log("lpt1: " + error), false;
 
-    std::vector<char> buffer(64 * 1024);
+    // Straight from the job to the sink where the kernel can do it, else through a buffer.
+    std::vector<char> buffer;
+    bool inKernel = true;
     std::uint64_t offset = 0;
     for (;;) {
-      long long n = job.readAt(offset, buffer.data(), buffer.size());
-      if (n < 0) return sink->abort(), log(job.name() + ": read failed"), false;
-      if (n == 0) break;
-      if (!sink->write(buffer.data(), static_cast<std::size_t>(n)))
+      long long n = inKernel ? job.sendTo(*sink, offset, kSendBytes) : platform::Sink::kByWrite;
+      if (n == platform::Sink::kByWrite) {
+        inKernel = false;
+        if (buffer.empty()) buffer.resize(64 * 1024);
+        n = job.readAt(offset, buffer.data(), buffer.size());
+        if (n < 0) return sink->abort(), log(job.name() + ": read failed"), false;
+        if (n > 0 && !sink->write(buffer.data(), static_cast<std::size_t>(n)))
+          return sink->abort(), log("lpt1: " + sink->error()), false;
+      } else if (n < 0) {
         return sink->abort(), log("lpt1: " + sink->error()), false;
+      }
+      if (n == 0) break;
       offset += static_cast<std::uint64_t>(n);
     }
     // Changed while being copied: what went out may be half a job, so it is sent again later.

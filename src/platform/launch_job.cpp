@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/launch_posix.h"
+#include "platform/launch_sink.h"
 
 namespace platform {
 
@@ -120,6 +121,10 @@ long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) 
     if (n < 0 && errno == EINTR) continue;
     return n;
   }
+}
+
+long long JobFile::sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const {
+  return fd_ < 0 ? -1 : sink.sendFrom(fd_, offset, size);
 }
 
 JobFile::Removal JobFile::removeName() {

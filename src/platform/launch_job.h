@@ -7,6 +7,8 @@
 
 namespace platform {
 
+class Sink;
+
 // What tells us a file is still being written: any change in size, modification or change time.
 struct FileStamp {
   std::uint64_t size = 0;
@@ -49,6 +51,8 @@ class JobFile {
   Writers writers() const;
   // Reads at an offset; returns the count read, 0 at the end, -1 on error.
   long long readAt(std::uint64_t offset, char* buffer, std::size_t size) const;
+  // Sends from an offset straight to the sink; as Sink::sendFrom.
+  long long sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const;
   // Deletes the name only while it still names this file, so a new job that took the name
   // after ours is never deleted unprinted.
   Removal removeName();

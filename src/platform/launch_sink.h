@@ -3,6 +3,8 @@
 // commit or abort, so jobs sent to one sink never interleave.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +16,11 @@ class Sink {
   virtual ~Sink() = default;
   // Writes all of it or fails.
   virtual bool write(const char* data, std::size_t size) = 0;
+  // Sends up to size bytes of the open file fd, from offset, to the sink inside the kernel, so a
+  // big job is not copied through our memory: the count sent, 0 at the file's end, -1 on error,
+  // or kByWrite when this sink takes bytes only through write() (then nothing was sent).
+  static constexpr long long kByWrite = -2;
+  virtual long long sendFrom(int fd, std::uint64_t offset, std::size_t size);
   // Completes the job: flushes, publishes, waits for the command. True only when the job was
   // delivered whole.
   virtual bool commit() = 0;

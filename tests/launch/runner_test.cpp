@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -114,6 +115,23 @@ TEST_F(Runs, PrintsTheJobThenDeletesItAndItsHelpers) {
   std::string pif = writeJobFiles("REPORTPS", serverScript("REPORT.PS", "REPORTPS"));
   EXPECT_EQ(run(pif), kDone) << log_.str();
   EXPECT_EQ(printed(), std::vector<std::string>{job});
+  EXPECT_TRUE(fs::is_empty(spool_));
+}
+
+TEST_F(Runs, ABigJobArrivesUnchangedInAFolderAndInAFile) {
+  std::string job(5 * 1024 * 1024 + 11, '\0');
+  std::mt19937 random(11);
+  for (char& c : job) c = static_cast<char>(random());
+  writeFile(spool_ / "BIG.PS", job);
+  EXPECT_EQ(run(writeJobFiles("BIGPS", serverScript("BIG.PS", "BIGPS"))), kDone) << log_.str();
+  EXPECT_TRUE(printed() == std::vector<std::string>{job});
+
+  // A regular file takes the job through write().
+  writeFile(spool_ / "BIG.PS", job);
+  writeFile(dir_ / "printer.out", "");
+  options_.lpt1 = (dir_ / "printer.out").string();
+  EXPECT_EQ(run(writeJobFiles("BIGPS", serverScript("BIG.PS", "BIGPS"))), kDone) << log_.str();
+  EXPECT_TRUE(readFile(dir_ / "printer.out") == job);
   EXPECT_TRUE(fs::is_empty(spool_));
 }
 

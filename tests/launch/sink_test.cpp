@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <thread>
 
 #include "launch/sink_choice.h"
@@ -128,6 +129,48 @@ TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
   }
   std::sort(contents.begin(), contents.end());
   EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
+}
+
+// Bytes no text would hold, and a length that is no multiple of any chunk.
+std::string bigJob() {
+  std::string bytes(3 * 1024 * 1024 + 7, '\0');
+  std::mt19937 random(7);
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+TEST_F(Sinks, FolderTakesAJobStraightFromItsFile) {
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  const std::string job = bigJob();
+  writeFile(spool_ / "BIG.PS", job);
+  platform::JobFile file;
+  ASSERT_EQ(file.open("BIG.PS"), platform::JobFile::Open::Ok);
+  auto sink = pathSink(out, "BIG.PS");
+  ASSERT_TRUE(sink);
+  // Part of it by write(), the rest from the file in uneven pieces, from where write() ended.
+  ASSERT_TRUE(sink->write(job.data(), 1000));
+  std::uint64_t offset = 1000;
+  for (long long n; (n = file.sendTo(*sink, offset, 1024 * 1024 - 3)) != 0; offset += n)
+    ASSERT_GT(n, 0) << sink->error();
+  EXPECT_EQ(offset, job.size());
+  ASSERT_TRUE(sink->commit());
+  std::vector<std::string> contents;
+  for (const auto& entry : fs::directory_iterator(out)) contents.push_back(readFile(entry.path()));
+  ASSERT_EQ(contents.size(), 1u);
+  EXPECT_TRUE(contents[0] == job) << "the printed job differs from the job";
+}
+
+TEST_F(Sinks, SinksThatCannotTakeAFileSayBeforeSendingAnything) {
+  writeFile(spool_ / "A.PS", "job");
+  writeFile(spool_ / "printer.out", "old;");
+  platform::JobFile file;
+  ASSERT_EQ(file.open("A.PS"), platform::JobFile::Open::Ok);
+  auto sink = pathSink(spool_ / "printer.out");
+  ASSERT_TRUE(sink);
+  EXPECT_EQ(file.sendTo(*sink, 0, 3), platform::Sink::kByWrite);
+  ASSERT_TRUE(sink->write("job", 3) && sink->commit());
+  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
 }
 
 TEST_F(Sinks, FolderAbortLeavesNothing) {

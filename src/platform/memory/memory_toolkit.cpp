@@ -5,9 +5,6 @@
 
 namespace memory {
 
-MemoryButton::MemoryButton(const ui::ControlSpec& spec, HWND handle)
-    : spec(spec), handle_(handle), enabled_(spec.enabled), caption_(spec.caption) {}
-
 MemoryWindow::MemoryWindow(float width, float height, HWND handle, HWND* nextHandle)
     : handle_(handle), nextHandle_(nextHandle), width_(width), height_(height) {}
 

@@ -12,54 +12,37 @@ namespace memory {
 
 using platform::HWND;
 
-struct MemoryControl {
-  HWND handle = 0;
-  bool isEnabled = true;
-};
-
-class MemoryButton : public ui::Button {
+// A control of any kind: its spec, a handle and an enabled flag.
+template <class Kind>
+class MemoryControl : public Kind {
  public:
-  explicit MemoryButton(const ui::ControlSpec& spec, HWND handle);
+  MemoryControl(const ui::ControlSpec& spec, HWND handle)
+      : spec(spec), handle_(handle), enabled_(spec.enabled) {}
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override { enabled_ = enabled; }
   bool enabled() const override { return enabled_; }
-  void setCaption(const std::string& caption) override { caption_ = caption; }
-  std::string caption() const override { return caption_; }
-  void setFont(const ui::FontSpec& font) override { font_ = font; }
   ui::ControlSpec spec;
-  ui::FontSpec font_;
 
  private:
   HWND handle_;
   bool enabled_;
+};
+
+class MemoryButton : public MemoryControl<ui::Button> {
+ public:
+  MemoryButton(const ui::ControlSpec& spec, HWND handle)
+      : MemoryControl(spec, handle), caption_(spec.caption) {}
+  void setCaption(const std::string& caption) override { caption_ = caption; }
+  std::string caption() const override { return caption_; }
+  void setFont(const ui::FontSpec& font) override { font_ = font; }
+  ui::FontSpec font_;
+
+ private:
   std::string caption_;
 };
 
-class MemoryLabel : public ui::Label {
- public:
-  MemoryLabel(const ui::ControlSpec& spec, HWND handle) : spec(spec), handle_(handle) {}
-  HWND hWnd() const override { return handle_; }
-  void setEnabled(bool enabled) override { enabled_ = enabled; }
-  bool enabled() const override { return enabled_; }
-  ui::ControlSpec spec;
-
- private:
-  HWND handle_;
-  bool enabled_ = true;
-};
-
-class MemoryPictureBox : public ui::PictureBox {
- public:
-  MemoryPictureBox(const ui::ControlSpec& spec, HWND handle) : spec(spec), handle_(handle) {}
-  HWND hWnd() const override { return handle_; }
-  void setEnabled(bool enabled) override { enabled_ = enabled; }
-  bool enabled() const override { return enabled_; }
-  ui::ControlSpec spec;
-
- private:
-  HWND handle_;
-  bool enabled_ = true;
-};
+using MemoryLabel = MemoryControl<ui::Label>;
+using MemoryPictureBox = MemoryControl<ui::PictureBox>;
 
 class MemoryTimer : public ui::Timer {
  public:

@@ -10,21 +10,7 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
-wait_for() {
-  limit=$1
-  shift
-  end=$(($(date +%s) + limit))
-  while [ "$(date +%s)" -le "$end" ]; do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+. "$(dirname "$0")/../shell_lib.sh"
 start_server() {
   env -u DISPLAY -u WAYLAND_DISPLAY "$bin/lptspool" "$@" 2>"$tmp/server.err" &
   server_pid=$!

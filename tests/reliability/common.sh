@@ -32,21 +32,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-# wait_for SECONDS COMMAND...: true as soon as the command succeeds.
-wait_for() {
-  limit=$1
-  shift
-  end=$(($(date +%s) + limit))
-  while [ "$(date +%s)" -le "$end" ]; do
-    "$@" && return 0
-    sleep 0.3
-  done
-  return 1
-}
+. "$(dirname "$0")/../shell_lib.sh"
 
 # start_server NAME SPOOL [VAR=VALUE...]: the real server, headless, with extra environment;
 # its PID is left in $tmp/NAME.pid. It runs from $server_bin when that is set.

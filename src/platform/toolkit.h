@@ -20,7 +20,7 @@ constexpr int vbMiddleButton = 4;
 
 using MouseHandler = std::function<void(int Button, int Shift, float X, float Y)>;
 
-struct ControlSpec {
+struct ControlLayout {
   std::string name;  // the control's name; also its objectName in the Qt toolkit
   float left = 0, top = 0, width = 0, height = 0;  // twips, relative to the client area
   std::string caption;                             // UTF-8
@@ -28,7 +28,7 @@ struct ControlSpec {
   bool enabled = true;
 };
 
-struct FontSpec {
+struct FontStyle {
   std::string family;
   float points = 0;
   int weight = 400;
@@ -46,7 +46,7 @@ class Button : public Control {
  public:
   virtual void setCaption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
-  virtual void setFont(const FontSpec& font) = 0;
+  virtual void setFont(const FontStyle& font) = 0;
   std::function<void()> Click;
 };
 
@@ -87,9 +87,9 @@ class Window : public Control {
   virtual void show() = 0;
   virtual void hide() = 0;
   // The window owns what it creates; the pointers live as long as the window.
-  virtual Button* addButton(const ControlSpec& spec) = 0;
-  virtual Label* addLabel(const ControlSpec& spec) = 0;
-  virtual PictureBox* addPictureBox(const ControlSpec& spec) = 0;
+  virtual Button* addButton(const ControlLayout& layout) = 0;
+  virtual Label* addLabel(const ControlLayout& layout) = 0;
+  virtual PictureBox* addPictureBox(const ControlLayout& layout) = 0;
   virtual Timer* addTimer(const std::string& name, int interval) = 0;
   virtual platform::HICON icon() const = 0;
 

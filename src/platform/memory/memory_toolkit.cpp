@@ -22,18 +22,18 @@ void MemoryWindow::show() {
   }
 }
 
-ui::Button* MemoryWindow::addButton(const ui::ControlSpec& spec) {
-  buttons_.push_back(std::make_unique<MemoryButton>(spec, (*nextHandle_)++));
+ui::Button* MemoryWindow::addButton(const ui::ControlLayout& layout) {
+  buttons_.push_back(std::make_unique<MemoryButton>(layout, (*nextHandle_)++));
   return buttons_.back().get();
 }
 
-ui::Label* MemoryWindow::addLabel(const ui::ControlSpec& spec) {
-  labels_.push_back(std::make_unique<MemoryLabel>(spec, (*nextHandle_)++));
+ui::Label* MemoryWindow::addLabel(const ui::ControlLayout& layout) {
+  labels_.push_back(std::make_unique<MemoryLabel>(layout, (*nextHandle_)++));
   return labels_.back().get();
 }
 
-ui::PictureBox* MemoryWindow::addPictureBox(const ui::ControlSpec& spec) {
-  pictures_.push_back(std::make_unique<MemoryPictureBox>(spec, (*nextHandle_)++));
+ui::PictureBox* MemoryWindow::addPictureBox(const ui::ControlLayout& layout) {
+  pictures_.push_back(std::make_unique<MemoryPictureBox>(layout, (*nextHandle_)++));
   return pictures_.back().get();
 }
 
@@ -44,7 +44,7 @@ ui::Timer* MemoryWindow::addTimer(const std::string& name, int interval) {
 
 MemoryButton* MemoryWindow::button(const std::string& name) const {
   for (const auto& b : buttons_)
-    if (b->spec.name == name) return b.get();
+    if (b->layout.name == name) return b.get();
   return nullptr;
 }
 
@@ -56,9 +56,9 @@ MemoryTimer* MemoryWindow::timer(const std::string& name) const {
 
 std::vector<std::string> MemoryWindow::tabOrder() const {
   std::vector<std::pair<int, std::string>> all;
-  for (const auto& b : buttons_) all.emplace_back(b->spec.tabIndex, b->spec.name);
-  for (const auto& l : labels_) all.emplace_back(l->spec.tabIndex, l->spec.name);
-  for (const auto& p : pictures_) all.emplace_back(p->spec.tabIndex, p->spec.name);
+  for (const auto& b : buttons_) all.emplace_back(b->layout.tabIndex, b->layout.name);
+  for (const auto& l : labels_) all.emplace_back(l->layout.tabIndex, l->layout.name);
+  for (const auto& p : pictures_) all.emplace_back(p->layout.tabIndex, p->layout.name);
   std::sort(all.begin(), all.end());
   std::vector<std::string> names;
   for (const auto& entry : all) names.push_back(entry.second);

@@ -12,16 +12,16 @@ namespace memory {
 
 using platform::HWND;
 
-// A control of any kind: its spec, a handle and an enabled flag.
+// A control of any kind: its layout, a handle and an enabled flag.
 template <class Kind>
 class MemoryControl : public Kind {
  public:
-  MemoryControl(const ui::ControlSpec& spec, HWND handle)
-      : spec(spec), handle_(handle), enabled_(spec.enabled) {}
+  MemoryControl(const ui::ControlLayout& layout, HWND handle)
+      : layout(layout), handle_(handle), enabled_(layout.enabled) {}
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override { enabled_ = enabled; }
   bool enabled() const override { return enabled_; }
-  ui::ControlSpec spec;
+  ui::ControlLayout layout;
 
  private:
   HWND handle_;
@@ -30,12 +30,12 @@ class MemoryControl : public Kind {
 
 class MemoryButton : public MemoryControl<ui::Button> {
  public:
-  MemoryButton(const ui::ControlSpec& spec, HWND handle)
-      : MemoryControl(spec, handle), caption_(spec.caption) {}
+  MemoryButton(const ui::ControlLayout& layout, HWND handle)
+      : MemoryControl(layout, handle), caption_(layout.caption) {}
   void setCaption(const std::string& caption) override { caption_ = caption; }
   std::string caption() const override { return caption_; }
-  void setFont(const ui::FontSpec& font) override { font_ = font; }
-  ui::FontSpec font_;
+  void setFont(const ui::FontStyle& font) override { font_ = font; }
+  ui::FontStyle font_;
 
  private:
   std::string caption_;
@@ -82,9 +82,9 @@ class MemoryWindow : public ui::Window {
   bool visible() const override { return visible_; }
   void show() override;
   void hide() override { visible_ = false; }
-  ui::Button* addButton(const ui::ControlSpec& spec) override;
-  ui::Label* addLabel(const ui::ControlSpec& spec) override;
-  ui::PictureBox* addPictureBox(const ui::ControlSpec& spec) override;
+  ui::Button* addButton(const ui::ControlLayout& layout) override;
+  ui::Label* addLabel(const ui::ControlLayout& layout) override;
+  ui::PictureBox* addPictureBox(const ui::ControlLayout& layout) override;
   ui::Timer* addTimer(const std::string& name, int interval) override;
   platform::HICON icon() const override { return 0x1C0; }
 

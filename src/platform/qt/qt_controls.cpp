@@ -114,12 +114,12 @@ class HookWidget : public QWidget {
   ui::PictureBox& owner_;
 };
 
-QtButton::QtButton(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame)
+QtButton::QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame)
     : widget_(new QPushButton(parent)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(spec.name));
-  widget_->setGeometry(pixelRect(spec, frame));
-  widget_->setEnabled(spec.enabled);
-  setCaption(spec.caption);
+  widget_->setObjectName(QString::fromStdString(layout.name));
+  widget_->setGeometry(pixelRect(layout, frame));
+  widget_->setEnabled(layout.enabled);
+  setCaption(layout.caption);
   QObject::connect(widget_, &QPushButton::clicked, [this] {
     if (Click) Click();
   });
@@ -131,20 +131,20 @@ void QtButton::setCaption(const std::string& caption) {
   widget_->setText(wrapped(caption, widget_->fontMetrics(), widget_->width() - 6));
 }
 
-void QtButton::setFont(const ui::FontSpec& spec) {
-  QFont font(QString::fromStdString(spec.family));
+void QtButton::setFont(const ui::FontStyle& style) {
+  QFont font(QString::fromStdString(style.family));
   // Hosts without the font get the closest bold sans serif.
   font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(spec.points);
-  font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+  font.setPointSizeF(style.points);
+  font.setWeight(style.weight >= 700 ? QFont::Bold : QFont::Normal);
   widget_->setFont(font);
   setCaption(caption_);
 }
 
-QtLabel::QtLabel(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame)
+QtLabel::QtLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame)
     : widget_(new StripWidget(parent, *this)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(spec.name));
-  widget_->setGeometry(pixelRect(spec, frame));
+  widget_->setObjectName(QString::fromStdString(layout.name));
+  widget_->setGeometry(pixelRect(layout, frame));
   widget_->setAutoFillBackground(true);
   widget_->setBackgroundRole(QPalette::Mid);
   widget_->setCursor(Qt::SizeAllCursor);
@@ -159,10 +159,11 @@ QWidget* QtLabel::widget() const {
   return widget_;
 }
 
-QtPictureBox::QtPictureBox(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame)
+QtPictureBox::QtPictureBox(QWidget* parent, const ui::ControlLayout& layout, HWND handle,
+                           float frame)
     : widget_(new HookWidget(parent, *this)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(spec.name));
-  widget_->setGeometry(pixelRect(spec, frame));
+  widget_->setObjectName(QString::fromStdString(layout.name));
+  widget_->setGeometry(pixelRect(layout, frame));
   // It only receives the tray's messages; nothing to see.
   widget_->hide();
 }

@@ -21,13 +21,13 @@ class QtToolkit;
 
 class QtButton : public ui::Button {
  public:
-  QtButton(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
+  QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override { widget_->setEnabled(enabled); }
   bool enabled() const override { return widget_->isEnabled(); }
   void setCaption(const std::string& caption) override;
   std::string caption() const override { return caption_; }
-  void setFont(const ui::FontSpec& font) override;
+  void setFont(const ui::FontStyle& font) override;
   QPushButton* widget() const { return widget_; }
 
  private:
@@ -39,7 +39,7 @@ class QtButton : public ui::Button {
 class StripWidget;
 class QtLabel : public ui::Label {
  public:
-  QtLabel(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
+  QtLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override;
   bool enabled() const override;
@@ -53,7 +53,7 @@ class QtLabel : public ui::Label {
 class HookWidget;
 class QtPictureBox : public ui::PictureBox {
  public:
-  QtPictureBox(QWidget* parent, const ui::ControlSpec& spec, HWND handle, float frame);
+  QtPictureBox(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override;
   bool enabled() const override;
@@ -98,9 +98,9 @@ class QtWindow : public ui::Window {
   bool visible() const override;
   void show() override;
   void hide() override;
-  ui::Button* addButton(const ui::ControlSpec& spec) override;
-  ui::Label* addLabel(const ui::ControlSpec& spec) override;
-  ui::PictureBox* addPictureBox(const ui::ControlSpec& spec) override;
+  ui::Button* addButton(const ui::ControlLayout& layout) override;
+  ui::Label* addLabel(const ui::ControlLayout& layout) override;
+  ui::PictureBox* addPictureBox(const ui::ControlLayout& layout) override;
   ui::Timer* addTimer(const std::string& name, int interval) override;
   platform::HICON icon() const override { return 1; }
 

@@ -21,10 +21,10 @@ int toPixels(float twips, float perPixel) {
   return static_cast<int>(std::lround(twips / perPixel));
 }
 
-QRect pixelRect(const ui::ControlSpec& spec, float frame) {
+QRect pixelRect(const ui::ControlLayout& layout, float frame) {
   const float perX = twipsPerPixel(true), perY = twipsPerPixel(false);
-  return QRect(toPixels(spec.left + frame, perX), toPixels(spec.top + frame, perY),
-               toPixels(spec.width, perX), toPixels(spec.height, perY));
+  return QRect(toPixels(layout.left + frame, perX), toPixels(layout.top + frame, perY),
+               toPixels(layout.width, perX), toPixels(layout.height, perY));
 }
 
 }  // namespace qtui

@@ -13,6 +13,6 @@ QScreen* primary();
 float twipsPerPixel(bool horizontal);
 int toPixels(float twips, float perPixel);
 // A control's rectangle in its window, which places the client area inside a frame.
-QRect pixelRect(const ui::ControlSpec& spec, float frame);
+QRect pixelRect(const ui::ControlLayout& layout, float frame);
 
 }  // namespace qtui

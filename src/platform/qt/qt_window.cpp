@@ -156,23 +156,23 @@ void QtWindow::setTopmost() {
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) widget_->raise();
 }
 
-ui::Button* QtWindow::addButton(const ui::ControlSpec& spec) {
-  auto button = std::make_unique<QtButton>(widget_, spec, toolkit_.newHandle(), frame_);
+ui::Button* QtWindow::addButton(const ui::ControlLayout& layout) {
+  auto button = std::make_unique<QtButton>(widget_, layout, toolkit_.newHandle(), frame_);
   ui::Button* raw = button.get();
   controls_.push_back(std::move(button));
   return raw;
 }
 
-ui::Label* QtWindow::addLabel(const ui::ControlSpec& spec) {
-  auto label = std::make_unique<QtLabel>(widget_, spec, toolkit_.newHandle(), frame_);
+ui::Label* QtWindow::addLabel(const ui::ControlLayout& layout) {
+  auto label = std::make_unique<QtLabel>(widget_, layout, toolkit_.newHandle(), frame_);
   ui::Label* raw = label.get();
   controls_.push_back(std::move(label));
   return raw;
 }
 
-ui::PictureBox* QtWindow::addPictureBox(const ui::ControlSpec& spec) {
+ui::PictureBox* QtWindow::addPictureBox(const ui::ControlLayout& layout) {
   const HWND handle = toolkit_.newHandle();
-  auto box = std::make_unique<QtPictureBox>(widget_, spec, handle, frame_);
+  auto box = std::make_unique<QtPictureBox>(widget_, layout, handle, frame_);
   toolkit_.registerPicture(handle, box.get(), handle_);
   ui::PictureBox* raw = box.get();
   controls_.push_back(std::move(box));

@@ -8,7 +8,6 @@
 #include <sstream>
 #include <thread>
 
-#include "launch/settle.h"
 #include "launch_test_support.h"
 #include "platform/launch_job.h"
 
@@ -32,50 +31,6 @@ class FakeClock : public platform::Clock {
   int sleeps = 0;
   std::function<void()> onSleep;
 };
-
-TEST(Settle, WaitsForTheJobToStopChanging) {
-  FakeClock clock;
-  std::uint64_t size = 0;
-  clock.onSleep = [&] {
-    if (clock.sleeps < 4) size += 10;
-  };
-  auto stamp = [&](platform::FileStamp& s) {
-    s.size = size;
-    return true;
-  };
-  platform::FileStamp settled;
-  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 600000, settled), Settle::Complete);
-  EXPECT_EQ(settled.size, 30u);
-  EXPECT_EQ(clock.sleeps, 4);
-}
-
-TEST(Settle, WaitsWhileTheFileIsStillOpenForWriting) {
-  FakeClock clock;
-  auto stamp = [](platform::FileStamp& s) {
-    s.size = 7;
-    return true;
-  };
-  int checks = 0;
-  auto stillWritten = [&] { return ++checks < 3; };
-  platform::FileStamp settled;
-  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 600000, settled, stillWritten), Settle::Complete);
-  EXPECT_EQ(clock.sleeps, 3);
-  EXPECT_EQ(waitUntilSettled(stamp, clock, 50, 500, settled, [] { return true; }), Settle::GaveUp);
-}
-
-TEST(Settle, GivesUpOnAFileThatKeepsGrowing) {
-  FakeClock clock;
-  std::uint64_t size = 0;
-  auto stamp = [&](platform::FileStamp& s) {
-    s.size = ++size;
-    return true;
-  };
-  platform::FileStamp settled;
-  EXPECT_EQ(waitUntilSettled(stamp, clock, 2000, 600000, settled), Settle::GaveUp);
-  EXPECT_EQ(clock.now, 600000);
-  EXPECT_EQ(waitUntilSettled([](platform::FileStamp&) { return false; }, clock, 50, 100, settled),
-            Settle::Failed);
-}
 
 class Runs : public launchtest::SpoolFolder {
  protected:
@@ -214,20 +169,6 @@ TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
   EXPECT_EQ(job.tryLock(), platform::JobFile::Lock::Replaced);
   EXPECT_EQ(job.removeName(), platform::JobFile::Removal::Replaced);
   EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
-}
-
-TEST_F(JobLocks, KnowsWhetherTheJobIsStillOpenForWriting) {
-  writeFile(spool_ / "A.PS", "job");
-  platform::JobFile job;
-  ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
-  EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
-  {
-    std::ofstream writer(spool_ / "A.PS", std::ios::app);
-    EXPECT_EQ(job.writers(), platform::JobFile::Writers::Some);
-    std::ifstream reader(spool_ / "A.PS");  // readers do not count
-    EXPECT_EQ(job.writers(), platform::JobFile::Writers::Some);
-  }
-  EXPECT_EQ(job.writers(), platform::JobFile::Writers::None);
 }
 
 TEST_F(JobLocks, AWriterOpeningDuringTheCheckDoesNotEndTheLauncher) {

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <random>
 #include <thread>
 
 #include "launch/sink_choice.h"
@@ -66,10 +65,6 @@ class Sinks : public launchtest::SpoolFolder {
                                      error);
   }
 };
-
-TEST_F(Sinks, CharacterDevice) {
-  EXPECT_TRUE(send(pathSink("/dev/null"), "job"));
-}
 
 TEST_F(Sinks, MissingPathFailsAndIsNotCreated) {
   EXPECT_EQ(pathSink(dir_ / "lp0"), nullptr);
@@ -131,58 +126,6 @@ TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
   EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
 }
 
-// Bytes no text would hold, and a length that is no multiple of any chunk.
-std::string bigJob() {
-  std::string bytes(3 * 1024 * 1024 + 7, '\0');
-  std::mt19937 random(7);
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
-}
-
-TEST_F(Sinks, FolderTakesAJobStraightFromItsFile) {
-  fs::path out = dir_ / "out";
-  fs::create_directory(out);
-  const std::string job = bigJob();
-  writeFile(spool_ / "BIG.PS", job);
-  platform::JobFile file;
-  ASSERT_EQ(file.open("BIG.PS"), platform::JobFile::Open::Ok);
-  auto sink = pathSink(out, "BIG.PS");
-  ASSERT_TRUE(sink);
-  // Part of it by write(), the rest from the file in uneven pieces, from where write() ended.
-  ASSERT_TRUE(sink->write(job.data(), 1000));
-  std::uint64_t offset = 1000;
-  for (long long n; (n = file.sendTo(*sink, offset, 1024 * 1024 - 3)) != 0; offset += n)
-    ASSERT_GT(n, 0) << sink->error();
-  EXPECT_EQ(offset, job.size());
-  ASSERT_TRUE(sink->commit());
-  std::vector<std::string> contents;
-  for (const auto& entry : fs::directory_iterator(out)) contents.push_back(readFile(entry.path()));
-  ASSERT_EQ(contents.size(), 1u);
-  EXPECT_TRUE(contents[0] == job) << "the printed job differs from the job";
-}
-
-TEST_F(Sinks, SinksThatCannotTakeAFileSayBeforeSendingAnything) {
-  writeFile(spool_ / "A.PS", "job");
-  writeFile(spool_ / "printer.out", "old;");
-  platform::JobFile file;
-  ASSERT_EQ(file.open("A.PS"), platform::JobFile::Open::Ok);
-  auto sink = pathSink(spool_ / "printer.out");
-  ASSERT_TRUE(sink);
-  EXPECT_EQ(file.sendTo(*sink, 0, 3), platform::Sink::kByWrite);
-  ASSERT_TRUE(sink->write("job", 3) && sink->commit());
-  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
-}
-
-TEST_F(Sinks, FolderAbortLeavesNothing) {
-  fs::path out = dir_ / "out";
-  fs::create_directory(out);
-  auto sink = pathSink(out);
-  ASSERT_TRUE(sink && sink->write("half", 4));
-  sink->abort();
-  sink.reset();
-  EXPECT_TRUE(fs::is_empty(out));
-}
-
 TEST_F(Sinks, SpoolFolderItselfIsRefused) {
   // Its files would come back as new jobs at the next tick.
   EXPECT_EQ(pathSink(spool_), nullptr);
@@ -223,15 +166,6 @@ TEST_F(Sinks, CommandFailsUnlessItExitsZero) {
 TEST_F(Sinks, CommandThatStopsReadingIsAFailureNotACrash) {
   // Far more than a pipe holds, so the write meets the closed pipe.
   EXPECT_FALSE(send(commandSink("head -c 1 >/dev/null"), std::string(4 << 20, 'x')));
-}
-
-TEST_F(Sinks, AbortedCommandNeverSeesTheEnd) {
-  fs::path out = dir_ / "submitted";
-  auto sink = commandSink("cat >/dev/null && touch '" + out.string() + "'");
-  ASSERT_TRUE(sink && sink->write("job", 3));
-  sink->abort();
-  sink.reset();
-  EXPECT_FALSE(fs::exists(out));
 }
 
 // Runs `steps` in a child process that is then killed, as an operator or the OOM killer might kill

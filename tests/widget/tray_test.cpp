@@ -135,15 +135,3 @@ TEST_F(ShellTest, TheServerKeepsRunningWhileHiddenAndTheCountIsCurrentOnReturn) 
   trayMessage(platform::WM_LBUTTONDBLCLK);
   EXPECT_EQ(form.cmdShow->caption(), "Visa alla dokument\r\n0 dokument i kö");
 }
-
-TEST_F(ShellTest, StatusButtonRestoresTheOuterHeight) {
-  start();
-  const size_t topmost = win32().topmostCalls.size();
-  form.cmdShow_Click();  // normal size: nothing happens
-  EXPECT_FLOAT_EQ(form.window->height(), 1950);
-  EXPECT_EQ(win32().topmostCalls.size(), topmost);
-
-  form.window->setHeight(2400);
-  form.cmdShow_Click();
-  EXPECT_FLOAT_EQ(form.window->height(), 1950);
-}

@@ -27,7 +27,6 @@ class WindowTest : public QObject {
   void tabOrder();
   void dockedWithoutAPanel();
   void statusButtonRestoresHeight();
-  void hideWithoutATrayKeepsTheWindow();
   void trayMessagesReachPichook();
   void slideFirstSteps();
   void dragByTheStrip();
@@ -165,12 +164,6 @@ void WindowTest::statusButtonRestoresHeight() {
   form_->cmdShow_Click();
   QCOMPARE(top()->height(), 130);
   QCOMPARE(top()->pos(), QPoint(894, 638));
-}
-
-void WindowTest::hideWithoutATrayKeepsTheWindow() {
-  if (QSystemTrayIcon::isSystemTrayAvailable()) QSKIP("this platform has a tray");
-  QTest::mouseClick(control("cmdClose"), Qt::LeftButton);
-  QVERIFY(top()->isVisible());
 }
 
 void WindowTest::trayMessagesReachPichook() {

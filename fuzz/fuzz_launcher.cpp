@@ -5,14 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "check.h"
 #include "launch/pif_reader.h"
 #include "spool/job_files.h"
 
 namespace {
-
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
 
 // The shape of data/print.txt: the field's TAB at 0x24, the DLE that ends it at 0x63.
 std::string shippedShape() {

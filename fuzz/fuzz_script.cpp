@@ -7,16 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "launch/script.h"
 #include "spool/job_files.h"
-
-namespace {
-
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);

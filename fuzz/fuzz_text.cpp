@@ -6,17 +6,10 @@
 #include <string>
 
 #include "app/spool_folder.h"
+#include "check.h"
 #include "platform/dos_path.h"
 #include "spool/job_files.h"
 #include "text/text.h"
-
-namespace {
-
-void check(bool ok) {
-  if (!ok) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);

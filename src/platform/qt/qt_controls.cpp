@@ -115,12 +115,10 @@ class HookWidget : public QWidget {
 };
 
 QtButton::QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame)
-    : widget_(new QPushButton(parent)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(layout.name));
-  widget_->setGeometry(pixelRect(layout, frame));
-  widget_->setEnabled(layout.enabled);
+    : QtControl(handle), button_(new QPushButton(parent)) {
+  place(button_, layout, frame);
   setCaption(layout.caption);
-  QObject::connect(widget_, &QPushButton::clicked, [this] {
+  QObject::connect(button_, &QPushButton::clicked, [this] {
     if (Click) Click();
   });
 }
@@ -128,7 +126,7 @@ QtButton::QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle
 void QtButton::setCaption(const std::string& caption) {
   caption_ = caption;
   // Leave room for the button's bevel on both sides.
-  widget_->setText(wrapped(caption, widget_->fontMetrics(), widget_->width() - 6));
+  button_->setText(wrapped(caption, button_->fontMetrics(), button_->width() - 6));
 }
 
 void QtButton::setFont(const ui::FontStyle& style) {
@@ -137,47 +135,28 @@ void QtButton::setFont(const ui::FontStyle& style) {
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(style.points);
   font.setWeight(style.weight >= 700 ? QFont::Bold : QFont::Normal);
-  widget_->setFont(font);
+  button_->setFont(font);
   setCaption(caption_);
 }
 
 QtLabel::QtLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame)
-    : widget_(new StripWidget(parent, *this)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(layout.name));
-  widget_->setGeometry(pixelRect(layout, frame));
+    : QtControl(handle) {
+  place(new StripWidget(parent, *this), layout, frame);
   widget_->setAutoFillBackground(true);
   widget_->setBackgroundRole(QPalette::Mid);
   widget_->setCursor(Qt::SizeAllCursor);
 }
-void QtLabel::setEnabled(bool enabled) {
-  widget_->setEnabled(enabled);
-}
-bool QtLabel::enabled() const {
-  return widget_->isEnabled();
-}
-QWidget* QtLabel::widget() const {
-  return widget_;
-}
 
 QtPictureBox::QtPictureBox(QWidget* parent, const ui::ControlLayout& layout, HWND handle,
                            float frame)
-    : widget_(new HookWidget(parent, *this)), handle_(handle) {
-  widget_->setObjectName(QString::fromStdString(layout.name));
-  widget_->setGeometry(pixelRect(layout, frame));
+    : QtControl(handle), hook_(new HookWidget(parent, *this)) {
+  place(hook_, layout, frame);
   // It only receives the tray's messages; nothing to see.
-  widget_->hide();
+  hook_->hide();
 }
-void QtPictureBox::setEnabled(bool enabled) {
-  widget_->setEnabled(enabled);
-}
-bool QtPictureBox::enabled() const {
-  return widget_->isEnabled();
-}
-QWidget* QtPictureBox::widget() const {
-  return widget_;
-}
+
 void QtPictureBox::deliverTrayMessage(uint32_t message) {
-  widget_->press(ui::vbLeftButton, twipsX(message));
+  hook_->press(ui::vbLeftButton, twipsX(message));
 }
 
 QtTimer::QtTimer(QObject* parent, const std::string& name, int interval)

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/qt/qt_units.h"
 #include "platform/toolkit.h"
 
 namespace qtui {
@@ -19,51 +20,55 @@ using platform::HWND;
 
 class QtToolkit;
 
-class QtButton : public ui::Button {
+// A control on its widget: the handle, the enabled flag, and the name and place it was given.
+template <class Kind>
+class QtControl : public Kind {
  public:
-  QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   HWND hWnd() const override { return handle_; }
   void setEnabled(bool enabled) override { widget_->setEnabled(enabled); }
   bool enabled() const override { return widget_->isEnabled(); }
+
+ protected:
+  explicit QtControl(HWND handle) : handle_(handle) {}
+  // The widget is made by the control's own constructor, once the control can be its owner.
+  void place(QWidget* widget, const ui::ControlLayout& layout, float frame) {
+    widget_ = widget;
+    widget_->setObjectName(QString::fromStdString(layout.name));
+    widget_->setGeometry(pixelRect(layout, frame));
+    widget_->setEnabled(layout.enabled);
+  }
+  QWidget* widget_ = nullptr;
+
+ private:
+  HWND handle_;
+};
+
+class QtButton : public QtControl<ui::Button> {
+ public:
+  QtButton(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   void setCaption(const std::string& caption) override;
   std::string caption() const override { return caption_; }
   void setFont(const ui::FontStyle& font) override;
-  QPushButton* widget() const { return widget_; }
 
  private:
-  QPushButton* widget_;
-  HWND handle_;
+  QPushButton* button_;
   std::string caption_;  // exactly as set; the widget shows it wrapped to its width
 };
 
-class StripWidget;
-class QtLabel : public ui::Label {
+class QtLabel : public QtControl<ui::Label> {
  public:
   QtLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
-  HWND hWnd() const override { return handle_; }
-  void setEnabled(bool enabled) override;
-  bool enabled() const override;
-  QWidget* widget() const;
-
- private:
-  StripWidget* widget_;
-  HWND handle_;
 };
 
 class HookWidget;
-class QtPictureBox : public ui::PictureBox {
+class QtPictureBox : public QtControl<ui::PictureBox> {
  public:
   QtPictureBox(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
-  HWND hWnd() const override { return handle_; }
-  void setEnabled(bool enabled) override;
-  bool enabled() const override;
   // Delivers a tray message the way the Windows toolkit does: a press whose X is the message.
   void deliverTrayMessage(uint32_t message);
-  QWidget* widget() const;
 
  private:
-  HookWidget* widget_;
-  HWND handle_;
+  HookWidget* hook_;
 };
 
 class QtTimer : public ui::Timer {

@@ -1,9 +1,8 @@
 #include "app/spool_folder.h"
 
 #include "platform/dos_path.h"
-#include "platform/files.h"
-#include "platform/process.h"
 #include "spool/job_files.h"
+#include "spool/launcher_template.h"
 #include "text/text.h"
 
 namespace {
@@ -52,8 +51,5 @@ bool leavesRoomForJobs(const std::string& folder, size_t fieldRoom, std::string&
 
 size_t currentFieldRoom() {
   std::string templ;
-  const bool opened = platform::OpenForBinaryRead(1, platform::appPath() + "\\print.txt");
-  const bool read = opened && platform::GetAll(1, templ);
-  if (opened) platform::Close(1);
-  return read ? launcherFieldRoom(templ) : kShippedFieldRoom;
+  return readLauncherTemplate(templ) ? launcherFieldRoom(templ) : kShippedFieldRoom;
 }

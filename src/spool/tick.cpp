@@ -4,8 +4,8 @@
 
 #include "app/frm_main.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "spool/job_files.h"
+#include "spool/launcher_template.h"
 
 namespace {
 
@@ -16,12 +16,6 @@ bool writeFile(const std::string& path, const std::string* parts, size_t count) 
   if (!platform::OpenForBinaryWrite(kFile, path)) return false;
   bool ok = true;
   for (size_t i = 0; i < count && ok; ++i) ok = platform::Put(kFile, parts[i]);
-  return platform::Close(kFile) && ok;
-}
-
-bool readTemplate(std::string& templ) {
-  if (!platform::OpenForBinaryRead(kFile, platform::appPath() + "\\print.txt")) return false;
-  const bool ok = platform::GetAll(kFile, templ);
   return platform::Close(kFile) && ok;
 }
 
@@ -55,7 +49,7 @@ void frmMain::dispatchJob(const std::string& jobFileName, std::set<std::string>&
   // Without a fresh template there is no launcher for this job; it waits for a later tick
   // rather than being started with another job's launcher.
   std::string templ;
-  if (!readTemplate(templ)) return;
+  if (!readLauncherTemplate(templ)) return;
 
   // A job name already taken in this tick, or one whose script path would not fit the launcher's
   // field, gets a short name, so that every job has its own script and launcher that fit.

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <thread>
 
-#include "platform/launch_posix.h"
+#include "platform/posix/launch_posix.h"
 
 extern char** environ;
 

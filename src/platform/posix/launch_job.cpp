@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/launch_posix.h"
+#include "platform/posix/launch_posix.h"
 #include "platform/launch_sink.h"
 
 namespace platform {

@@ -11,7 +11,7 @@
 #include <ctime>
 
 #include "platform/launch_host.h"
-#include "platform/launch_posix.h"
+#include "platform/posix/launch_posix.h"
 
 namespace platform {
 

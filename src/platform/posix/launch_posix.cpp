@@ -1,4 +1,4 @@
-#include "platform/launch_posix.h"
+#include "platform/posix/launch_posix.h"
 
 #include <fcntl.h>
 #include <signal.h>

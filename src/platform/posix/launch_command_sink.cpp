@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "platform/launch_host.h"
-#include "platform/launch_posix.h"
+#include "platform/posix/launch_posix.h"
 #include "platform/launch_sink.h"
 
 namespace platform {

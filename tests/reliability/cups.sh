@@ -3,7 +3,7 @@
 start_cups() {
   tree=$tmp/cups
   command -v cupsd >/dev/null && command -v lpadmin >/dev/null ||
-    fail "CUPS is not installed (cups-daemon, cups-client): run scripts/install-deps"
+    fail "CUPS is not installed (cups-daemon, cups-client): run scripts/install-deps --test"
   [ "$(id -u)" -eq 0 ] || fail "the private cupsd runs its capture backend as root: run as root"
   mkdir -p "$tree/etc" "$tree/spool/tmp" "$tree/cache" "$tree/state" "$tree/log" "$tree/run" \
     "$tree/bin/backend"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "launch/pif_reader.h"
+#include "launch/report.h"
 #include "launch/script.h"
 #include "launch/settle.h"
 #include "launch/sink_choice.h"
@@ -85,7 +86,7 @@ class Runner {
         case platform::JobFile::Open::Missing:
           return log(name + ": gone, printed by another launcher"), kBusy;
         default:
-          return log(job.error()), kLineFailed;
+          return report(name, JobState::Failed, job.error()), kLineFailed;
       }
       switch (job.tryLock()) {
         case platform::JobFile::Lock::Locked:
@@ -97,7 +98,7 @@ class Runner {
         case platform::JobFile::Lock::Replaced:
           continue;  // a new job took the name: lock that one instead
         case platform::JobFile::Lock::Failed:
-          return log(job.error()), kLineFailed;
+          return report(name, JobState::Failed, job.error()), kLineFailed;
       }
     }
     return log(name + ": keeps being replaced"), kBusy;
@@ -109,13 +110,15 @@ class Runner {
     auto stillWritten = [&job] { return job.writers() == platform::JobFile::Writers::Some; };
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
                                      stillWritten);
-    if (settle != Settle::Complete)
-      return log(job.name() + (settle == Settle::GaveUp ? ": still being written; left for later"
-                                                        : ": cannot stat")),
+    if (settle == Settle::GaveUp)
+      return report(job.name(), JobState::StillWritten, "still being written; left for later"),
              false;
+    if (settle != Settle::Complete)
+      return report(job.name(), JobState::Failed, "cannot read its size and times"), false;
     std::string error;
     std::unique_ptr<platform::Sink> sink = openSink(job.name(), error);
-    if (!sink) return log("lpt1: " + error), false;
+    if (!sink) return report(job.name(), JobState::Failed, "lpt1: " + error), false;
+    report(job.name(), JobState::Printing, "");
 
     // Straight from the job to the sink where the kernel can do it, else through a buffer.
     std::vector<char> buffer;
@@ -127,11 +130,11 @@ class Runner {
         inKernel = false;
         if (buffer.empty()) buffer.resize(64 * 1024);
         n = job.readAt(offset, buffer.data(), buffer.size());
-        if (n < 0) return sink->abort(), log(job.name() + ": read failed"), false;
+        if (n < 0) return sink->abort(), failed(job, "reading the job failed");
         if (n > 0 && !sink->write(buffer.data(), static_cast<std::size_t>(n)))
-          return sink->abort(), log("lpt1: " + sink->error()), false;
+          return sink->abort(), failed(job, "lpt1: " + sink->error());
       } else if (n < 0) {
-        return sink->abort(), log("lpt1: " + sink->error()), false;
+        return sink->abort(), failed(job, "lpt1: " + sink->error());
       }
       if (n == 0) break;
       offset += static_cast<std::uint64_t>(n);
@@ -139,12 +142,21 @@ class Runner {
     // Changed while being copied: what went out may be half a job, so it is sent again later.
     platform::FileStamp now;
     if (offset != settled.size || !job.stamp(now) || now != settled)
-      return sink->abort(), log(job.name() + ": changed while printing"), false;
-    if (!sink->commit()) return log("lpt1: " + sink->error()), false;
-    if (!job.stamp(now) || now != settled)
-      return log(job.name() + ": changed while printing"), false;
-    log(job.name() + ": printed, " + std::to_string(offset) + " bytes");
+      return sink->abort(), changed(job);
+    if (!sink->commit()) return failed(job, "lpt1: " + sink->error());
+    if (!job.stamp(now) || now != settled) return changed(job);
+    report(job.name(), JobState::Printed, std::to_string(offset) + " bytes");
     return true;
+  }
+
+  bool failed(const platform::JobFile& job, const std::string& reason) {
+    report(job.name(), JobState::Failed, reason);
+    return false;
+  }
+
+  bool changed(const platform::JobFile& job) {
+    report(job.name(), JobState::StillWritten, "changed while printing; printed again later");
+    return false;
   }
 
   std::unique_ptr<platform::Sink> openSink(const std::string& jobName, std::string& error) {
@@ -172,7 +184,8 @@ class Runner {
         case platform::JobFile::Removal::Missing:
           return true;
         default:
-          return log(job->second->error()), false;
+          report(name, JobState::Unprintable, "printed, but not deleted: " + job->second->error());
+          return false;
       }
     }
     // Already gone is fine: the server's sweep may have taken a helper file first.
@@ -190,6 +203,7 @@ class Runner {
 }  // namespace
 
 ExitStatus runLauncher(const LaunchOptions& options) {
+  setReportStream(options.debug);
   return Runner(options).run();
 }
 

@@ -1,6 +1,7 @@
 // Where lpt1 leads: the choice from LPT1, and each kind of sink.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,9 +67,21 @@ class Sinks : public launchtest::SpoolFolder {
   }
 };
 
-TEST_F(Sinks, MissingPathFailsAndIsNotCreated) {
+TEST_F(Sinks, MissingPathIsCreatedOnlyAsAFolderNamedWithASlash) {
+  // An unplugged printer must not turn into a file; a printer folder named as one is made.
   EXPECT_EQ(pathSink(dir_ / "lp0"), nullptr);
   EXPECT_FALSE(fs::exists(dir_ / "lp0"));
+  EXPECT_EQ(pathSink(dir_ / "gone" / "lp0"), nullptr);
+  EXPECT_FALSE(fs::exists(dir_ / "gone"));
+
+  fs::path out = dir_ / "printed" / "today";
+  EXPECT_TRUE(send(pathSink(out.string() + "/"), "job"));
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  for (const fs::path& level : {out.parent_path(), out})
+    EXPECT_EQ(static_cast<mode_t>(fs::status(level).permissions()), 0755 & ~mask);
+  ASSERT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
+  EXPECT_EQ(readFile(fs::directory_iterator(out)->path()), "job");
 }
 
 TEST_F(Sinks, FifoWithoutReaderFails) {

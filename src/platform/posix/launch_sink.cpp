@@ -246,6 +246,15 @@ class FolderSink : public Sink {
   bool unnamed_;
 };
 
+// mkdir -p: each missing level, readable by others as a printer's output usually is.
+bool makeFolders(const std::string& path) {
+  for (std::size_t end = path.find('/', 1); end != std::string::npos;
+       end = path.find('/', end + 1)) {
+    if (::mkdir(path.substr(0, end).c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
 std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string& jobName,
                                      std::string& error) {
   UniqueFd dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -277,7 +286,12 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
                                    std::string& error) {
   ignoreBrokenPipes();  // a FIFO's reader may go away mid-job: a failed write, not our death
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return failWith(error, path), nullptr;
+  if (::stat(path.c_str(), &st) != 0) {
+    // Only a name ending in '/' says "a folder": that one is made, a missing device never is.
+    if (errno != ENOENT || path.empty() || path.back() != '/' || !makeFolders(path))
+      return failWith(error, path), nullptr;
+    return openFolderSink(path, jobName, error);
+  }
   if (S_ISDIR(st.st_mode)) return openFolderSink(path, jobName, error);
   if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISREG(st.st_mode)) {
     error = path + ": neither a character device, a FIFO, a folder nor a regular file";

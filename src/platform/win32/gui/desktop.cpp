@@ -1,0 +1,51 @@
+// The desktop session on Windows: the toolkit, the program's window, and the message loop until
+// the window is closed or the session ends.
+#include "platform/desktop.h"
+
+#include <cstdio>
+
+#include "platform/win32/gui/win_toolkit.h"
+
+namespace platform {
+namespace {
+
+// A program without a console still tells a user who started it from one why it would not
+// start: its messages go to that console, unless they are already redirected.
+struct ParentConsole {
+  ParentConsole() {
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (error && error != INVALID_HANDLE_VALUE) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+  }
+};
+const ParentConsole parentConsole;
+
+}  // namespace
+
+int runDesktop(int, char**, const std::function<std::shared_ptr<void>(ui::Toolkit&)>& start) {
+  win32ui::WinToolkit toolkit;
+  std::shared_ptr<void> program = start(toolkit);
+  toolkit.EndSession = [&program] {
+    program.reset();
+    PostQuitMessage(0);
+  };
+  MSG message;
+  int status = 0;
+  for (;;) {
+    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0) {
+      status = static_cast<int>(message.wParam);
+      break;
+    }
+    if (got < 0) break;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  toolkit.EndSession = nullptr;
+  program.reset();
+  return status;
+}
+
+}  // namespace platform

@@ -1,0 +1,203 @@
+// The toolkit on Win32: a popup window with BUTTON controls, a drag strip and the tray's picture
+// box as small window classes of our own, SetTimer timers and a yield that pumps the message
+// queue. Geometry arrives in twips and becomes pixels at the screen's logical dpi.
+#pragma once
+
+// The system's own names for the Windows constants come first; <windows.h> then makes them
+// macros, which this host's code uses from there on.
+#include "platform/toolkit.h"
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace win32ui {
+
+// The system keeps handles in 32 bits (the tray record); Windows' own window and icon handles
+// always fit, and come back by sign extension.
+inline platform::HWND toHandle32(const void* handle) {
+  return static_cast<platform::HWND>(reinterpret_cast<std::uintptr_t>(handle));
+}
+template <class Native = ::HWND>
+Native fromHandle32(platform::HWND handle) {
+  return reinterpret_cast<Native>(static_cast<std::intptr_t>(static_cast<std::int32_t>(handle)));
+}
+
+float twipsPerPixel(bool horizontal);
+int toPixels(float twips, float perPixel);
+std::wstring widen(const std::string& utf8);
+
+constexpr const char* kFormClass = "lptspoolForm";
+constexpr const char* kStripClass = "lptspoolStrip";
+constexpr const char* kHookClass = "lptspoolHook";
+void registerClasses();
+
+template <class Kind>
+class WinControl : public Kind {
+ public:
+  ~WinControl() override {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+  platform::HWND hWnd() const override { return toHandle32(hwnd_); }
+  void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled); }
+  bool enabled() const override { return IsWindowEnabled(hwnd_) != 0; }
+  ::HWND native() const { return hwnd_; }
+
+ protected:
+  // Creates the control's window at its place in the client area, inside the frame.
+  void create(const char* windowClass, DWORD style, ::HWND parent, const ui::ControlLayout& layout,
+              float frame, int id) {
+    const float perX = twipsPerPixel(true), perY = twipsPerPixel(false);
+    if (!layout.enabled) style |= WS_DISABLED;
+    hwnd_ = CreateWindowExA(0, windowClass, "", WS_CHILD | WS_CLIPSIBLINGS | style,
+                            toPixels(layout.left + frame, perX), toPixels(layout.top + frame, perY),
+                            toPixels(layout.width, perX), toPixels(layout.height, perY), parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleA(nullptr), this);
+  }
+  ::HWND hwnd_ = nullptr;
+};
+
+class WinButton : public WinControl<ui::Button> {
+ public:
+  WinButton(::HWND parent, const ui::ControlLayout& layout, float frame, int id, HFONT font);
+  ~WinButton() override;
+  void setCaption(const std::string& caption) override;
+  std::string caption() const override { return caption_; }
+  void setFont(const ui::FontStyle& font) override;
+  void click() {
+    if (Click) Click();
+  }
+
+ private:
+  std::string caption_;
+  HFONT ownFont_ = nullptr;
+};
+
+class WinLabel : public WinControl<ui::Label> {
+ public:
+  WinLabel(::HWND parent, const ui::ControlLayout& layout, float frame, int id);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+class WinPictureBox : public WinControl<ui::PictureBox> {
+ public:
+  WinPictureBox(::HWND parent, const ui::ControlLayout& layout, float frame, int id);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+class WinTimer : public ui::Timer {
+ public:
+  WinTimer(::HWND owner, UINT_PTR id, int interval) : owner_(owner), id_(id), interval_(interval) {}
+  ~WinTimer() override { setEnabled(false); }
+  void setInterval(int milliseconds) override;
+  int interval() const override { return interval_; }
+  void setEnabled(bool enabled) override;
+  bool enabled() const override { return active_; }
+  void fire();
+
+ private:
+  ::HWND owner_;
+  UINT_PTR id_;
+  int interval_;
+  bool active_ = false;
+};
+
+class WinToolkit;
+
+class WinWindow : public ui::Window {
+ public:
+  WinWindow(WinToolkit& toolkit, const std::string& name, float width, float height, float frame);
+  ~WinWindow() override;
+  platform::HWND hWnd() const override { return toHandle32(hwnd_); }
+  void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled); }
+  bool enabled() const override { return IsWindowEnabled(hwnd_) != 0; }
+  float left() const override { return left_; }
+  float top() const override { return top_; }
+  float width() const override;
+  float height() const override;
+  void setLeft(float twips) override;
+  void setTop(float twips) override;
+  void setHeight(float twips) override;
+  bool visible() const override { return IsWindowVisible(hwnd_) != 0; }
+  void show() override;
+  void hide() override;
+  ui::Button* addButton(const ui::ControlLayout& layout) override;
+  ui::Label* addLabel(const ui::ControlLayout& layout) override;
+  ui::PictureBox* addPictureBox(const ui::ControlLayout& layout) override;
+  ui::Timer* addTimer(const std::string& name, int interval) override;
+  platform::HICON icon() const override { return toHandle32(smallIcon_); }
+
+  ::HWND native() const { return hwnd_; }
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void move();
+  void syncPlace();
+  void paintFrame(HDC dc);
+
+  WinToolkit& toolkit_;
+  ::HWND hwnd_ = nullptr;
+  float frame_;
+  float left_ = 0, top_ = 0;
+  bool shownOnce_ = false;
+  SIZE size_{};
+  HICON bigIcon_ = nullptr, smallIcon_ = nullptr;
+  int nextId_ = 100;
+  std::vector<std::unique_ptr<ui::Control>> controls_;
+  std::map<int, WinButton*> buttons_;
+  std::map<UINT_PTR, std::unique_ptr<WinTimer>> timers_;
+};
+
+class WinScreen : public ui::Screen {
+ public:
+  float width() const override;
+  float height() const override;
+  float twipsPerPixelX() const override { return twipsPerPixel(true); }
+  float twipsPerPixelY() const override { return twipsPerPixel(false); }
+  platform::RECT workArea() const override;
+};
+
+class WinServices : public platform::Win32 {
+ public:
+  intptr_t ShellExecuteA(platform::HWND hwnd, const char* lpOperation, const char* lpFile,
+                         const char* lpParameters, const char* lpDirectory, int nShowCmd) override;
+  bool Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* lpData) override;
+  platform::HWND FindWindowA(const char* lpClassName, const char* lpWindowName) override;
+  bool GetWindowRect(platform::HWND hWnd, platform::RECT* lpRect) override;
+  bool SetWindowPos(platform::HWND hWnd, platform::HWND hWndInsertAfter, int X, int Y, int cx,
+                    int cy, uint32_t uFlags) override;
+  // The shell (Explorer) started again with an empty tray: our icons go back in.
+  void taskbarCreated();
+
+ private:
+  std::map<std::pair<::HWND, UINT>, NOTIFYICONDATAA> icons_;
+};
+
+class WinToolkit : public ui::Toolkit {
+ public:
+  WinToolkit();
+  ~WinToolkit() override;
+  std::unique_ptr<ui::Window> createWindow(const std::string& name, float width, float height,
+                                           float frameTwips) override;
+  ui::Screen& screen() override { return screen_; }
+  platform::Win32& win32() override { return services_; }
+  WinServices& services() { return services_; }
+  void doEvents() override;
+  HFONT defaultFont() const { return font_; }
+  // Run when Windows ends the session: the program must be gone before the process is.
+  std::function<void()> EndSession;
+
+ private:
+  WinScreen screen_;
+  WinServices services_;
+  HFONT font_ = nullptr;
+};
+
+}  // namespace win32ui

@@ -1,0 +1,283 @@
+// The window on Win32: a fixed-size popup that stays on top and has no taskbar button, with a
+// frame painted by itself; its place kept in twips; the screen it sits on.
+#include <cmath>
+
+#include "platform/win32/gui/win_toolkit.h"
+
+namespace win32ui {
+namespace {
+
+UINT taskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
+template <class Object>
+Object* objectOf(::HWND hwnd, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    void* created = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+  }
+  return static_cast<Object*>(reinterpret_cast<void*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
+}
+
+// Each window class hands its messages to the object that created the window, once it exists.
+template <class Object, class Base>
+LRESULT CALLBACK controlProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Base* base = objectOf<Base>(hwnd, message, lParam);
+  if (message == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  if (!base || base->native() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return static_cast<Object*>(base)->handle(message, wParam, lParam);
+}
+
+WinToolkit* toolkitInstance = nullptr;
+
+LRESULT CALLBACK formProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The session ends: the program goes now (it removes its tray icon), window and all, so
+  // nothing of the window may be touched after this.
+  if (message == WM_ENDSESSION && wParam) {
+    if (toolkitInstance && toolkitInstance->EndSession) toolkitInstance->EndSession();
+    return 0;
+  }
+  WinWindow* window = objectOf<WinWindow>(hwnd, message, lParam);
+  if (message == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+  if (!window || window->native() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return window->handle(message, wParam, lParam);
+}
+
+}  // namespace
+
+float twipsPerPixel(bool horizontal) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, horizontal ? LOGPIXELSX : LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
+}
+
+int toPixels(float twips, float perPixel) {
+  return static_cast<int>(std::lround(twips / perPixel));
+}
+
+std::wstring widen(const std::string& utf8) {
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+void registerClasses() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = formProc;
+  form.hInstance = instance;
+  form.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+  form.lpszClassName = kFormClass;
+  RegisterClassExA(&form);
+
+  WNDCLASSEXA strip = form;
+  strip.style = CS_DBLCLKS;
+  strip.lpfnWndProc = controlProc<WinLabel, WinControl<ui::Label>>;
+  strip.hCursor = LoadCursor(nullptr, IDC_SIZEALL);
+  strip.hbrBackground = GetSysColorBrush(COLOR_BTNSHADOW);
+  strip.hIcon = nullptr;
+  strip.lpszClassName = kStripClass;
+  RegisterClassExA(&strip);
+
+  WNDCLASSEXA hook = strip;
+  hook.style = 0;
+  hook.lpfnWndProc = controlProc<WinPictureBox, WinControl<ui::PictureBox>>;
+  hook.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  hook.lpszClassName = kHookClass;
+  RegisterClassExA(&hook);
+}
+
+WinWindow::WinWindow(WinToolkit& toolkit, const std::string& name, float width, float height,
+                     float frame)
+    : toolkit_(toolkit), frame_(frame) {
+  toolkitInstance = &toolkit;
+  const int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
+  // A tool window: no title bar, no taskbar button, above other windows.
+  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFormClass, "lptspool",
+                          WS_POPUP | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,
+                          GetModuleHandleA(nullptr), this);
+  size_ = {w, h};
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  bigIcon_ =
+      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  if (!smallIcon_) smallIcon_ = LoadIcon(nullptr, IDI_APPLICATION);
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  (void)name;
+}
+
+WinWindow::~WinWindow() {
+  timers_.clear();
+  controls_.clear();
+  DestroyWindow(hwnd_);
+  if (bigIcon_) DestroyIcon(bigIcon_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+float WinWindow::width() const {
+  ::RECT r{};
+  ::GetWindowRect(hwnd_, &r);
+  return static_cast<float>(r.right - r.left) * twipsPerPixel(true);
+}
+
+float WinWindow::height() const {
+  ::RECT r{};
+  ::GetWindowRect(hwnd_, &r);
+  return static_cast<float>(r.bottom - r.top) * twipsPerPixel(false);
+}
+
+void WinWindow::move() {
+  ::SetWindowPos(hwnd_, nullptr, toPixels(left_, twipsPerPixel(true)),
+                 toPixels(top_, twipsPerPixel(false)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WinWindow::setLeft(float twips) {
+  left_ = twips;
+  move();
+  left_ = twips;  // the move rounded it; the system keeps its own single-precision value
+}
+
+void WinWindow::setTop(float twips) {
+  top_ = twips;
+  move();
+  top_ = twips;
+}
+
+void WinWindow::syncPlace() {
+  // Keep the exact value while it still rounds to where the window is; take the place the
+  // window was put in by someone else.
+  ::RECT r{};
+  if (!::GetWindowRect(hwnd_, &r)) return;
+  const float perX = twipsPerPixel(true), perY = twipsPerPixel(false);
+  if (toPixels(left_, perX) != r.left) left_ = static_cast<float>(r.left) * perX;
+  if (toPixels(top_, perY) != r.top) top_ = static_cast<float>(r.top) * perY;
+}
+
+void WinWindow::setHeight(float twips) {
+  ::RECT r{};
+  ::GetWindowRect(hwnd_, &r);
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, toPixels(twips, twipsPerPixel(false)),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WinWindow::show() {
+  move();
+  if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    if (Resize) Resize();
+  }
+}
+
+void WinWindow::hide() {
+  ShowWindow(hwnd_, SW_HIDE);
+}
+
+void WinWindow::paintFrame(HDC dc) {
+  ::RECT all;
+  GetClientRect(hwnd_, &all);
+  FillRect(dc, &all, GetSysColorBrush(COLOR_3DDKSHADOW));
+  const int border = std::max(1, toPixels(frame_, twipsPerPixel(true)));
+  ::RECT face = {all.left + border, all.top + border, all.right - border, all.bottom - border};
+  FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND: {
+      const auto found = buttons_.find(LOWORD(wParam));
+      if (HIWORD(wParam) == BN_CLICKED && found != buttons_.end()) found->second->click();
+      return 0;
+    }
+    case WM_TIMER: {
+      const auto found = timers_.find(wParam);
+      if (found != timers_.end()) found->second->fire();
+      return 0;
+    }
+    case WM_SIZE: {
+      const SIZE now = {LOWORD(lParam), HIWORD(lParam)};
+      const bool changed = now.cx != size_.cx || now.cy != size_.cy;
+      size_ = now;
+      if (shownOnce_ && changed && wParam != SIZE_MINIMIZED && Resize) Resize();
+      return 0;
+    }
+    case WM_MOVE:
+      syncPlace();
+      return 0;
+    case WM_ERASEBKGND:
+      paintFrame(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_SETTINGCHANGE:
+      if (wParam == SPI_SETWORKAREA && WorkAreaChanged) WorkAreaChanged();
+      return 0;
+    case WM_DISPLAYCHANGE:
+      if (WorkAreaChanged) WorkAreaChanged();
+      return 0;
+    case WM_CLOSE:
+      // No close box, but Alt+F4 or an uninstaller asks: the program ends the orderly way, by
+      // leaving the message loop, rather than hiding the window with no icon to bring it back.
+      PostQuitMessage(0);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    default:
+      if (message == taskbarCreatedMessage()) {
+        toolkit_.services().taskbarCreated();
+        return 0;
+      }
+      return DefWindowProcA(hwnd_, message, wParam, lParam);
+  }
+}
+
+ui::Button* WinWindow::addButton(const ui::ControlLayout& layout) {
+  const int id = nextId_++;
+  auto button = std::make_unique<WinButton>(hwnd_, layout, frame_, id, toolkit_.defaultFont());
+  buttons_[id] = button.get();
+  controls_.push_back(std::move(button));
+  return static_cast<WinButton*>(controls_.back().get());
+}
+
+ui::Label* WinWindow::addLabel(const ui::ControlLayout& layout) {
+  controls_.push_back(std::make_unique<WinLabel>(hwnd_, layout, frame_, nextId_++));
+  return static_cast<WinLabel*>(controls_.back().get());
+}
+
+ui::PictureBox* WinWindow::addPictureBox(const ui::ControlLayout& layout) {
+  controls_.push_back(std::make_unique<WinPictureBox>(hwnd_, layout, frame_, nextId_++));
+  return static_cast<WinPictureBox*>(controls_.back().get());
+}
+
+ui::Timer* WinWindow::addTimer(const std::string& /*name*/, int interval) {
+  const UINT_PTR id = static_cast<UINT_PTR>(nextId_++);
+  timers_[id] = std::make_unique<WinTimer>(hwnd_, id, interval);
+  return timers_[id].get();
+}
+
+float WinScreen::width() const {
+  return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * twipsPerPixelX();
+}
+
+float WinScreen::height() const {
+  return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * twipsPerPixelY();
+}
+
+platform::RECT WinScreen::workArea() const {
+  ::RECT area{};
+  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return {};
+  return {area.left, area.top, area.right, area.bottom};
+}
+
+}  // namespace win32ui

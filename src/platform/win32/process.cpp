@@ -1,0 +1,121 @@
+// The process on Windows: the command line as Windows hands it over, the executable's folder,
+// and a job's launcher started as lptspool-launch.exe, hidden.
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+std::vector<std::string> arguments;
+bool realArguments = false;
+std::string appPathOverride;
+
+std::string readExecutableFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return std::string();
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t cut = path.rfind('\\');
+  if (cut == std::string::npos) return std::string();
+  return path.substr(0, cut == 2 ? 3 : cut);  // C:\ keeps its backslash
+}
+
+const std::string& executableFolder() {
+  static const std::string folder = readExecutableFolder();
+  return folder;
+}
+
+bool endsWithPif(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string ext = name.substr(name.size() - 4);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext == ".pif";
+}
+
+// What follows the program's name on the command line, as Windows keeps it: quotes and all.
+std::string commandTail() {
+  const char* line = GetCommandLineA();
+  if (!line) return std::string();
+  if (*line == '"') {
+    ++line;
+    while (*line && *line != '"') ++line;
+    if (*line == '"') ++line;
+  } else {
+    while (*line && *line != ' ' && *line != '\t') ++line;
+  }
+  while (*line == ' ' || *line == '\t') ++line;
+  return line;
+}
+
+}  // namespace
+
+void setArguments(int argc, const char* const* argv) {
+  arguments.clear();
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  // main()'s own arguments stand for the real command line; any others are a test's.
+  realArguments = argv == const_cast<const char* const*>(__argv);
+}
+
+std::string rebuildCommandLine(const std::vector<std::string>& args) {
+  std::string line;
+  for (const std::string& arg : args) {
+    if (!line.empty()) line += ' ';
+    line += arg;
+  }
+  return line;
+}
+
+std::string commandLine() {
+  return realArguments ? commandTail() : rebuildCommandLine(arguments);
+}
+
+void overrideAppPath(const std::string& dos) {
+  appPathOverride = dos;
+}
+
+std::string appPath() {
+  return appPathOverride.empty() ? executableFolder() : appPathOverride;
+}
+
+void reapChildrenAutomatically() {}
+
+intptr_t shellExecute(const std::string& file, const std::string& directory) {
+  if (!endsWithPif(file) || file.find_first_of("\\/:\"") != std::string::npos) return 31;
+  const DWORD folder = GetFileAttributesA(directory.c_str());
+  if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) return 3;
+  std::string dir = directory;
+  if (dir.back() != '\\') dir += '\\';
+  const DWORD launcher = GetFileAttributesA((dir + file).c_str());
+  if (launcher == INVALID_FILE_ATTRIBUTES ||
+      (launcher & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return 2;
+  std::string program = executableFolder();
+  if (program.back() != '\\') program += '\\';
+  program += "lptspool-launch.exe";
+
+  std::string command = "\"" + program + "\" \"" + file + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION info{};
+  // No handles inherited: the tick's open file must not stay open in a launcher.
+  if (!CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE,
+                      CREATE_NO_WINDOW | CREATE_NEW_PROCESS_GROUP, nullptr, dir.c_str(), &startup,
+                      &info))
+    return GetLastError() == ERROR_PATH_NOT_FOUND ? 3 : 2;
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  return 42;
+}
+
+}  // namespace platform

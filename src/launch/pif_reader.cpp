@@ -18,11 +18,14 @@ bool scriptPathFromLauncher(const std::string& launcher, std::string& dosPath) {
 bool hostScriptLocation(const std::string& dosPath, std::string& folder, std::string& name) {
   std::string host;
   if (!platform::toHostPath(dosPath, host)) return false;
-  std::size_t slash = host.rfind('/');
+  // A host path separates with '/' or, on Windows, '\\'.
+  std::size_t slash = host.find_last_of("/\\");
   if (slash == std::string::npos) return false;
   std::string file = host.substr(slash + 1);
   if (file.empty() || file == "." || file == "..") return false;
-  folder = slash == 0 ? "/" : host.substr(0, slash);
+  folder = host.substr(0, slash);
+  // The root keeps its separator: "C:" alone is the drive's working folder, not its root.
+  if (folder.empty() || folder.back() == ':') folder = host.substr(0, slash + 1);
   name = file;
   return true;
 }

@@ -1,5 +1,7 @@
 #include "launch/sink_choice.h"
 
+#include "platform/launch_sink.h"
+
 namespace launch {
 
 std::optional<std::string> defaultDestination(const std::string& lpstatOutput) {
@@ -23,7 +25,7 @@ bool planSink(const std::optional<std::string>& lpt1,
       std::string command = lpt1->substr(1);
       if (command.find_first_not_of(" \t") == std::string::npos) return false;
       plan.kind = SinkPlan::Kind::Command;
-      plan.argv = {"/bin/sh", "-c", command};
+      plan.argv = platform::shellCommand(command);
       plan.lockKey = "sh " + command;
     } else {
       plan.path = *lpt1;
@@ -36,7 +38,7 @@ bool planSink(const std::optional<std::string>& lpt1,
     plan.argv = {"lp", "-d", *cupsDestination, "-o", "raw"};
     plan.lockKey = "lp " + *cupsDestination;
   } else {
-    plan.path = kDefaultDevice;
+    plan.path = platform::defaultDevice();
   }
   return true;
 }

@@ -48,4 +48,10 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
 std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
                                       const std::string& lockKey, bool quiet, std::string& error);
 
+// The host's command interpreter running command, as argv: /bin/sh -c, or cmd.exe /c on Windows.
+std::vector<std::string> shellCommand(const std::string& command);
+
+// The printer port a job goes to when nothing else is set: /dev/lp0, or LPT1 on Windows.
+std::string defaultDevice();
+
 }  // namespace platform

@@ -30,13 +30,13 @@ TEST(SinkChoice, Lpt1PathCommandOrDefault) {
 
   ASSERT_TRUE(planSink(std::string("|lp -d office -o raw"), std::nullopt, plan));
   EXPECT_EQ(plan.kind, SinkPlan::Kind::Command);
-  EXPECT_EQ(plan.argv, (std::vector<std::string>{"/bin/sh", "-c", "lp -d office -o raw"}));
+  EXPECT_EQ(plan.argv, platform::shellCommand("lp -d office -o raw"));
 
   ASSERT_TRUE(planSink(std::nullopt, std::string("office"), plan));
   EXPECT_EQ(plan.argv, (std::vector<std::string>{"lp", "-d", "office", "-o", "raw"}));
   ASSERT_TRUE(planSink(std::string(), std::nullopt, plan));
   EXPECT_EQ(plan.kind, SinkPlan::Kind::Path);
-  EXPECT_EQ(plan.path, "/dev/lp0");
+  EXPECT_EQ(plan.path, platform::defaultDevice());
 
   EXPECT_FALSE(planSink(std::string("| "), std::nullopt, plan));
 }

@@ -10,8 +10,8 @@
 #include <cstdlib>
 
 #include "platform/launch_host.h"
-#include "platform/posix/launch_posix.h"
 #include "platform/launch_sink.h"
+#include "platform/posix/launch_posix.h"
 
 namespace platform {
 
@@ -116,6 +116,10 @@ class CommandSink : public Sink {
 };
 
 }  // namespace
+
+std::vector<std::string> shellCommand(const std::string& command) {
+  return {"/bin/sh", "-c", command};
+}
 
 std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
                                       const std::string& lockKey, bool quiet, std::string& error) {

@@ -282,6 +282,10 @@ std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string&
 
 }  // namespace
 
+std::string defaultDevice() {
+  return "/dev/lp0";
+}
+
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error) {
   ignoreBrokenPipes();  // a FIFO's reader may go away mid-job: a failed write, not our death

@@ -1,0 +1,98 @@
+#include "platform/launch_host.h"
+
+#include "platform/win32/launch_win32.h"
+
+namespace platform {
+
+bool readSmallFile(const std::string& path, std::size_t maxBytes, bool noFollow, std::string& bytes,
+                   std::string& error) {
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+  OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, flags, nullptr));
+  if (!h) return failWith(error, path);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(h.get(), &info)) return failWith(error, path);
+  if (::GetFileType(h.get()) != FILE_TYPE_DISK ||
+      info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
+    error = path + ": not a regular file";
+    return false;
+  }
+  if (info.nFileSizeHigh != 0 || info.nFileSizeLow > maxBytes) {
+    error = path + ": too large";
+    return false;
+  }
+  std::string out(info.nFileSizeLow, '\0');
+  DWORD n = 0;
+  if (!out.empty() && !::ReadFile(h.get(), &out[0], info.nFileSizeLow, &n, nullptr))
+    return failWith(error, path);
+  out.resize(n);
+  bytes.swap(out);
+  return true;
+}
+
+bool currentFolder(std::string& folder) {
+  return realFolder(".", folder);
+}
+
+bool realFolder(const std::string& path, std::string& real) {
+  OwnedHandle h(::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h || !::GetFileInformationByHandle(h.get(), &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  // The final path names the folder itself, links resolved and in its true case, so two
+  // spellings of one folder compare equal.
+  char text[MAX_PATH * 4] = {};
+  const DWORD n = ::GetFinalPathNameByHandleA(h.get(), text, sizeof text, FILE_NAME_NORMALIZED);
+  if (n == 0 || n >= sizeof text) return false;
+  real = text;
+  return true;
+}
+
+Removal removeFile(const std::string& name, std::string& error) {
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Removal::Missing;
+  } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    error = name + ": is a folder";
+    return Removal::Failed;
+  }
+  if (::DeleteFileA(name.c_str())) return Removal::Removed;
+  const DWORD code = ::GetLastError();
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Removal::Missing;
+  failWith(error, name);
+  return Removal::Failed;
+}
+
+namespace {
+
+class SystemClock : public Clock {
+ public:
+  std::int64_t nowMs() override { return static_cast<std::int64_t>(::GetTickCount64()); }
+  void sleepMs(std::int64_t ms) override {
+    if (ms > 0) ::Sleep(static_cast<DWORD>(ms));
+  }
+};
+
+}  // namespace
+
+Clock& systemClock() {
+  static SystemClock clock;
+  return clock;
+}
+
+// Windows has no SIGPIPE: a write to a closed pipe already fails with an error.
+void ignoreBrokenPipes() {}
+
+// No program on Windows tells the launcher its printer: without LPT1 set, the job goes to the
+// LPT1 port, which "net use" may lead to a shared printer.
+bool captureOutput(const std::vector<std::string>&, const std::vector<std::string>&, std::size_t,
+                   std::string&, int& exitCode) {
+  exitCode = -1;
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,166 @@
+#include "platform/launch_job.h"
+
+#include <utility>
+
+#include "platform/launch_sink.h"
+#include "platform/win32/launch_win32.h"
+
+namespace platform {
+
+namespace {
+
+// The job's handle lives in the descriptor slot the other hosts use. Windows promises that a
+// kernel handle survives being cut to 32 bits and sign-extended back.
+HANDLE asHandle(int fd) {
+  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+int asSlot(HANDLE h) {
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(h));
+}
+
+// A byte far past any job's end: locking it keeps other launchers out without keeping anyone
+// from reading the job.
+constexpr DWORD kLockOffsetHigh = 0x7fffffff;
+constexpr DWORD kLockOffsetLow = 0xfffffffe;
+
+}  // namespace
+
+JobFile::~JobFile() {
+  close();
+}
+
+JobFile::JobFile(JobFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      name_(std::move(other.name_)),
+      error_(std::move(other.error_)) {}
+
+JobFile& JobFile::operator=(JobFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    fd_ = std::exchange(other.fd_, -1);
+    name_ = std::move(other.name_);
+    error_ = std::move(other.error_);
+  }
+  return *this;
+}
+
+void JobFile::close() {
+  if (fd_ != -1) ::CloseHandle(asHandle(fd_));  // also releases the lock
+  fd_ = -1;
+}
+
+JobFile::Open JobFile::open(const std::string& name) {
+  close();
+  name_ = name;
+  // Sharing reads and deletion but not writing: a program still writing the job makes the open
+  // fail, and none can start writing it while we hold it.
+  OwnedHandle h(::CreateFileA(name.c_str(), GENERIC_READ | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!h) {
+    const DWORD code = ::GetLastError();
+    failWith(error_, name);
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Open::Missing;
+    if (code == ERROR_SHARING_VIOLATION) error_ = name + ": still open for writing";
+    return Open::Failed;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(h.get(), &info)) {
+    failWith(error_, name);
+    return Open::Failed;
+  }
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT) ||
+      ::GetFileType(h.get()) != FILE_TYPE_DISK) {
+    error_ = name + ": not a regular file";
+    return Open::NotRegular;
+  }
+  fd_ = asSlot(h.release());
+  return Open::Ok;
+}
+
+bool JobFile::sameAsName(bool& missing) {
+  missing = false;
+  OwnedHandle named(::CreateFileA(name_.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!named) {
+    const DWORD code = ::GetLastError();
+    // A name whose file is being deleted answers "access denied" until its last handle goes.
+    missing =
+        code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_ACCESS_DENIED;
+    return false;
+  }
+  return sameFile(asHandle(fd_), named.get());
+}
+
+JobFile::Lock JobFile::tryLock() {
+  if (fd_ == -1) return Lock::Failed;
+  OVERLAPPED at = {};
+  at.Offset = kLockOffsetLow;
+  at.OffsetHigh = kLockOffsetHigh;
+  if (!::LockFileEx(asHandle(fd_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &at)) {
+    if (::GetLastError() == ERROR_LOCK_VIOLATION) return Lock::Busy;
+    failWith(error_, name_);
+    return Lock::Failed;
+  }
+  bool missing = false;
+  if (sameAsName(missing)) return Lock::Locked;
+  ::UnlockFile(asHandle(fd_), kLockOffsetLow, kLockOffsetHigh, 1, 0);
+  return missing ? Lock::Gone : Lock::Replaced;
+}
+
+bool JobFile::stamp(FileStamp& out) const {
+  FILE_BASIC_INFO basic;
+  LARGE_INTEGER size;
+  if (fd_ == -1 || !::GetFileSizeEx(asHandle(fd_), &size) ||
+      !::GetFileInformationByHandleEx(asHandle(fd_), FileBasicInfo, &basic, sizeof basic))
+    return false;
+  out.size = static_cast<std::uint64_t>(size.QuadPart);
+  out.mtimeNs = fileTimeNs(basic.LastWriteTime);
+  out.ctimeNs = fileTimeNs(basic.ChangeTime);
+  return true;
+}
+
+JobFile::Writers JobFile::writers() const {
+  // Our handle shares no writing: had a writer held the job, open() would have failed, and none
+  // can have opened it for writing since.
+  return fd_ == -1 ? Writers::Unknown : Writers::None;
+}
+
+long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) const {
+  if (fd_ == -1) return -1;
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD n = 0;
+  const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  if (::ReadFile(asHandle(fd_), buffer, want, &n, &at)) return n;
+  return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+}
+
+long long JobFile::sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const {
+  return fd_ == -1 ? -1 : sink.sendFrom(fd_, offset, size);
+}
+
+JobFile::Removal JobFile::removeName() {
+  if (fd_ == -1) return Removal::Missing;
+  bool missing = false;
+  if (!sameAsName(missing)) {
+    if (missing) return Removal::Missing;
+    error_ = name_ + ": now names another file";
+    return Removal::Replaced;
+  }
+  // Deleted through our own handle, so it is this very file that goes, whatever its name
+  // names by now; the name is free once the handle closes.
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  if (!::SetFileInformationByHandle(asHandle(fd_), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+    failWith(error_, name_);
+    return Removal::Failed;
+  }
+  close();
+  return Removal::Removed;
+}
+
+}  // namespace platform

@@ -1,0 +1,203 @@
+#include "platform/launch_sink.h"
+
+#include "platform/win32/launch_sink_win32.h"
+#include "platform/win32/launch_win32.h"
+// After windows.h, which it needs.
+#include <winspool.h>
+
+namespace platform {
+
+long long Sink::sendFrom(int, std::uint64_t, std::size_t) {
+  return kByWrite;
+}
+
+std::string defaultDevice() {
+  return "LPT1";
+}
+
+namespace {
+
+// A port or printer takes the bytes as they come and cannot give them back, so the job is
+// gathered in a scratch copy first and handed over whole at commit: a job that changes or fails
+// half way never reaches the paper.
+class GatheredSink : public Sink {
+ public:
+  GatheredSink(OwnedHandle lock, OwnedHandle copy)
+      : lock_(std::move(lock)), copy_(std::move(copy)) {}
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(copy_.get(), data, size) || failWith(error_, "write job copy");
+  }
+  bool commit() override {
+    const bool ok = deliver(copy_.get());
+    copy_.reset();
+    return ok;
+  }
+  void abort() override { copy_.reset(); }
+
+ protected:
+  virtual bool deliver(HANDLE copy) = 0;
+
+ private:
+  OwnedHandle lock_;
+  OwnedHandle copy_;
+};
+
+// LPT1, COM1, a FIFO or whatever else the name opens: written, never taken back.
+class DeviceSink : public GatheredSink {
+ public:
+  DeviceSink(OwnedHandle lock, OwnedHandle copy, OwnedHandle device)
+      : GatheredSink(std::move(lock), std::move(copy)), device_(std::move(device)) {}
+
+ protected:
+  bool deliver(HANDLE copy) override {
+    if (!copyWhole(copy, device_.get(), error_)) return false;
+    return ::CloseHandle(device_.release()) || failWith(error_, "close");
+  }
+
+ private:
+  OwnedHandle device_;
+};
+
+// An installed Windows printer, through the spooler with the RAW data type: the bytes reach
+// the printer as the program wrote them. Printed only when the spooler accepts the whole
+// document at its end.
+class PrinterSink : public GatheredSink {
+ public:
+  PrinterSink(OwnedHandle lock, OwnedHandle copy, HANDLE printer, std::string jobName)
+      : GatheredSink(std::move(lock), std::move(copy)),
+        printer_(printer),
+        jobName_(std::move(jobName)) {}
+  ~PrinterSink() override { ::ClosePrinter(printer_); }
+
+ protected:
+  bool deliver(HANDLE copy) override {
+    DOC_INFO_1A doc = {};
+    doc.pDocName = &jobName_[0];
+    char raw[] = "RAW";
+    doc.pDatatype = raw;
+    if (::StartDocPrinterA(printer_, 1, reinterpret_cast<LPBYTE>(&doc)) == 0)
+      return failWith(error_, "StartDocPrinter");
+    bool ok = ::StartPagePrinter(printer_) || failWith(error_, "StartPagePrinter");
+    LARGE_INTEGER zero = {};
+    if (ok && !::SetFilePointerEx(copy, zero, nullptr, FILE_BEGIN))
+      ok = failWith(error_, "job copy");
+    std::string buffer(65536, '\0');
+    for (DWORD n = 0; ok;) {
+      if (!::ReadFile(copy, &buffer[0], static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+        ok = failWith(error_, "job copy");
+      } else if (n == 0) {
+        break;
+      } else {
+        for (DWORD done = 0, wrote = 0; ok && done < n; done += wrote)
+          if (!::WritePrinter(printer_, &buffer[done], n - done, &wrote) || wrote == 0)
+            ok = failWith(error_, "WritePrinter");
+      }
+    }
+    if (ok) ok = ::EndPagePrinter(printer_) || failWith(error_, "EndPagePrinter");
+    if (ok) return ::EndDocPrinter(printer_) || failWith(error_, "EndDocPrinter");
+    ::AbortPrinter(printer_);
+    return false;
+  }
+
+ private:
+  HANDLE printer_;
+  std::string jobName_;
+};
+
+// A regular file the jobs are appended to; a failed job is cut off again.
+class AppendSink : public Sink {
+ public:
+  AppendSink(OwnedHandle lock, OwnedHandle file, LARGE_INTEGER start)
+      : lock_(std::move(lock)), file_(std::move(file)), start_(start) {}
+  bool write(const char* data, std::size_t size) override {
+    return writeAll(file_.get(), data, size) || failWith(error_, "write");
+  }
+  bool commit() override {
+    if (!::FlushFileBuffers(file_.get())) {
+      failWith(error_, "flush");
+      abort();
+      return false;
+    }
+    file_.reset();
+    return true;
+  }
+  void abort() override {
+    if (file_ && (!::SetFilePointerEx(file_.get(), start_, nullptr, FILE_BEGIN) ||
+                  !::SetEndOfFile(file_.get())))
+      failWith(error_, "truncate");
+    file_.reset();
+  }
+
+ private:
+  OwnedHandle lock_;
+  OwnedHandle file_;
+  LARGE_INTEGER start_;
+};
+
+std::string upper(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+bool isPortName(const std::string& path) {
+  if (path.compare(0, 4, "\\\\.\\") == 0) return true;
+  std::string name = upper(path);
+  if (!name.empty() && name.back() == ':') name.pop_back();
+  if (name == "PRN") return true;
+  const bool lpt = name.compare(0, 3, "LPT") == 0, com = name.compare(0, 3, "COM") == 0;
+  return (lpt || com) && name.size() == 4 && name[3] >= '1' && name[3] <= '9';
+}
+
+std::unique_ptr<Sink> openDevice(const std::string& path, std::string& error) {
+  std::string device = upper(path);
+  if (device.compare(0, 4, "\\\\.\\") != 0) {
+    if (device.back() == ':') device.pop_back();
+    device = "\\\\.\\" + device;
+  }
+  OwnedHandle lock, copy;
+  if (!lockSink("port " + device, lock, error) || !openJobCopy(copy, error)) return nullptr;
+  // No sharing: the port is ours alone from now to the job's end.
+  OwnedHandle h(::CreateFileA(device.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return failWith(error, path), nullptr;
+  return std::make_unique<DeviceSink>(std::move(lock), std::move(copy), std::move(h));
+}
+
+}  // namespace
+
+std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
+                                   std::string& error) {
+  if (path.empty()) return error = "no printer named", nullptr;
+  if (isPortName(path)) return openDevice(path, error);
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return openFolderSink(path, jobName, error);
+  OwnedHandle lock, copy;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // Not a file: the name of an installed printer, or nothing.
+    HANDLE printer = nullptr;
+    if (!::OpenPrinterA(const_cast<char*>(path.c_str()), &printer, nullptr))
+      return failWith(error, path + ": neither a port, a folder, a file nor a printer"), nullptr;
+    if (!lockSink("printer " + upper(path), lock, error) || !openJobCopy(copy, error)) {
+      ::ClosePrinter(printer);
+      return nullptr;
+    }
+    return std::make_unique<PrinterSink>(std::move(lock), std::move(copy), printer, jobName);
+  }
+  // No OPEN_ALWAYS: a missing printer is a failure, never a new file.
+  OwnedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failWith(error, path), nullptr;
+  if (!lockSink("file " + finalPath(file.get(), path), lock, error)) return nullptr;
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    // A pipe or device under a file's name: it gets the job whole at commit.
+    if (!openJobCopy(copy, error)) return nullptr;
+    return std::make_unique<DeviceSink>(std::move(lock), std::move(copy), std::move(file));
+  }
+  LARGE_INTEGER zero = {}, end = {};
+  if (!::SetFilePointerEx(file.get(), zero, &end, FILE_END)) return failWith(error, path), nullptr;
+  return std::make_unique<AppendSink>(std::move(lock), std::move(file), end);
+}
+
+}  // namespace platform

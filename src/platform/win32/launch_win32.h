@@ -1,0 +1,61 @@
+// Win32 helpers shared by the launcher's host files; never included outside src/platform.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class OwnedHandle {
+ public:
+  OwnedHandle() = default;
+  explicit OwnedHandle(HANDLE h) : h_(h) {}
+  ~OwnedHandle() { reset(); }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  OwnedHandle(OwnedHandle&& o) noexcept : h_(o.release()) {}
+  OwnedHandle& operator=(OwnedHandle&& o) noexcept {
+    if (this != &o) reset(o.release());
+    return *this;
+  }
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+  HANDLE release() {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h;
+  }
+  void reset(HANDLE h = INVALID_HANDLE_VALUE) {
+    if (*this) ::CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// Sets error to "what: <the system's text for GetLastError()>" and returns false.
+bool failWith(std::string& error, const std::string& what);
+
+// Writes everything, retrying after short writes.
+bool writeAll(HANDLE h, const char* data, std::size_t size);
+
+// Waits for our turn at the sink named key: an exclusive lock on a file of this user's own,
+// held until the handle closes (also when the launcher dies).
+bool lockSink(const std::string& key, OwnedHandle& lock, std::string& error);
+
+// A scratch file in this user's temp folder that goes away with its last handle.
+bool openJobCopy(OwnedHandle& copy, std::string& error);
+
+// Copies the whole of from, from its start, into to.
+bool copyWhole(HANDLE from, HANDLE to, std::string& error);
+
+// Volume and file index: the file's identity, whatever its name.
+bool sameFile(HANDLE a, HANDLE b);
+
+std::int64_t fileTimeNs(const LARGE_INTEGER& t);
+
+}  // namespace platform

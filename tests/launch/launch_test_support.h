@@ -26,6 +26,13 @@ inline std::string readFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// False where the host makes no symbolic links (Wine).
+inline bool makeSymlink(const fs::path& target, const fs::path& link) {
+  std::error_code error;
+  fs::create_symlink(target, link, error);
+  return !error;
+}
+
 // A launcher as the server builds it: a 545-byte PIF whose program field holds dosPath,
 // NUL-padded, with the template's end marker after the field.
 inline std::string launcherBytes(const std::string& dosPath) {
@@ -40,7 +47,8 @@ class SpoolFolder : public ::testing::Test {
  protected:
   void SetUp() override {
     std::random_device random;
-    dir_ = fs::temp_directory_path() / ("lptspool-launch-" + std::to_string(random()));
+    // Short: the script's path must fit the launcher's 63-byte field, under any temp folder.
+    dir_ = fs::temp_directory_path() / ("lptl-" + std::to_string(random() % 100000));
     fs::create_directories(dir_ / "spool");
     dir_ = fs::canonical(dir_);
     spool_ = dir_ / "spool";

@@ -130,7 +130,7 @@ TEST_F(Runs, RefusesAScriptOutsideTheWorkingFolder) {
   writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_) + "\\..\\APS.bat"));
   EXPECT_EQ(run("APS.pif"), kRefused);
   // A link in the folder that leads out of it.
-  fs::create_symlink(dir_ / "APS.bat", spool_ / "APS.bat");
+  if (!launchtest::makeSymlink(dir_ / "APS.bat", spool_ / "APS.bat")) GTEST_SKIP() << "no links";
   writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_ / "APS.bat")));
   EXPECT_EQ(run("APS.pif"), kRefused);
   EXPECT_TRUE(has("A.PS"));
@@ -155,6 +155,8 @@ TEST_F(Runs, AJobAlreadyPrintedIsLeftAlone) {
 
 class JobLocks : public launchtest::SpoolFolder {};
 
+// Wine keeps a deleted name openable until the file's last handle closes.
+#ifndef _WIN32
 TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
   writeFile(spool_ / "A.PS", "job");
   platform::JobFile job;
@@ -170,6 +172,7 @@ TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
   EXPECT_EQ(job.removeName(), platform::JobFile::Removal::Replaced);
   EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
 }
+#endif
 
 TEST_F(JobLocks, AWriterOpeningDuringTheCheckDoesNotEndTheLauncher) {
   // Opening for writing while the check holds its lease breaks the lease, which signals us.
@@ -188,11 +191,12 @@ TEST_F(JobLocks, AWriterOpeningDuringTheCheckDoesNotEndTheLauncher) {
 
 TEST_F(JobLocks, OnlyRegularFilesAreJobs) {
   platform::JobFile job;
-  fs::create_symlink("/etc/passwd", spool_ / "L.PS");
-  EXPECT_EQ(job.open("L.PS"), platform::JobFile::Open::NotRegular);
   fs::create_directory(spool_ / "D.PS");
   EXPECT_EQ(job.open("D.PS"), platform::JobFile::Open::NotRegular);
   EXPECT_EQ(job.open("none.ps"), platform::JobFile::Open::Missing);
+  writeFile(dir_ / "secret", "not a job");
+  if (!launchtest::makeSymlink(dir_ / "secret", spool_ / "L.PS")) GTEST_SKIP() << "no links";
+  EXPECT_EQ(job.open("L.PS"), platform::JobFile::Open::NotRegular);
 }
 
 TEST_F(Runs, AGrowingJobIsPrintedWhole) {
@@ -229,6 +233,7 @@ TEST_F(Runs, AJobHeldOpenByItsWriterWaitsForIt) {
   EXPECT_EQ(clock_.sleeps, 6);  // complete only once the writer let go
 }
 
+#ifndef _WIN32  // the printer is a POSIX shell command
 TEST_F(Runs, AJobChangedDuringTheCopyStays) {
   writeFile(spool_ / "A.PS", "job");
   // The command itself touches the job after taking it, as a late writer would.
@@ -237,6 +242,7 @@ TEST_F(Runs, AJobChangedDuringTheCopyStays) {
   EXPECT_EQ(readFile(spool_ / "A.PS"), "jobmore");
   EXPECT_TRUE(has("APS.bat"));
 }
+#endif
 
 TEST_F(Runs, DelOfAFileAlreadyGoneIsNotAFailure) {
   writeFile(spool_ / "A.PS", "job");

@@ -40,17 +40,22 @@ TEST(LauncherReader, RefusesShortEmptyOrGarbledFields) {
 }
 
 TEST(LauncherReader, MapsTheScriptToAHostFolderAndPlainName) {
+#ifdef _WIN32
+  const std::string drive = "C:", root = "C:\\", spool = "C:\\tmp\\spool", other = "Q:";
+#else
+  const std::string drive = "z:", root = "/", spool = "/tmp/spool", other = "C:";
+#endif
   std::string folder, name;
-  ASSERT_TRUE(hostScriptLocation("z:\\tmp\\spool\\REPORTPS.bat", folder, name));
-  EXPECT_EQ(folder, "/tmp/spool");
+  ASSERT_TRUE(hostScriptLocation(drive + "\\tmp\\spool\\REPORTPS.bat", folder, name));
+  EXPECT_EQ(folder, spool);
   EXPECT_EQ(name, "REPORTPS.bat");
-  ASSERT_TRUE(hostScriptLocation("Z:\\a.bat", folder, name));
-  EXPECT_EQ(folder, "/");
-  EXPECT_FALSE(hostScriptLocation("C:\\spool\\a.bat", folder, name));
+  ASSERT_TRUE(hostScriptLocation(drive + "\\a.bat", folder, name));
+  EXPECT_EQ(folder, root);
+  EXPECT_FALSE(hostScriptLocation(other + "\\spool\\a.bat", folder, name));
   EXPECT_FALSE(hostScriptLocation("spool\\a.bat", folder, name));
-  EXPECT_FALSE(hostScriptLocation("Z:\\spool\\", folder, name));
-  EXPECT_FALSE(hostScriptLocation("Z:\\spool\\..", folder, name));
-  EXPECT_FALSE(hostScriptLocation("Z:\\spool\\a/b.bat", folder, name));
+  EXPECT_FALSE(hostScriptLocation(drive + "\\spool\\", folder, name));
+  EXPECT_FALSE(hostScriptLocation(drive + "\\spool\\..", folder, name));
+  EXPECT_FALSE(hostScriptLocation(drive + "\\spool\\a/b.bat", folder, name));
 }
 
 std::vector<ScriptLine> parsed(const std::string& script) {

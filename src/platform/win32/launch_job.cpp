@@ -52,16 +52,22 @@ void JobFile::close() {
 JobFile::Open JobFile::open(const std::string& name) {
   close();
   name_ = name;
-  // Sharing reads and deletion but not writing: a program still writing the job makes the open
-  // fail, and none can start writing it while we hold it.
-  OwnedHandle h(::CreateFileA(name.c_str(), GENERIC_READ | DELETE,
-                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // Read access alone, shared with everyone: a writer that opens the job again to add to it is
+  // not turned away (one that shares no deletion would be by a DELETE right). writers() tells
+  // whether one is at it.
+  OwnedHandle h(::CreateFileA(
+      name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!h) {
     const DWORD code = ::GetLastError();
     failWith(error_, name);
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Open::Missing;
-    if (code == ERROR_SHARING_VIOLATION) error_ = name + ": still open for writing";
+    // A folder opens only on request, and says so with "access denied".
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      error_ = name + ": not a regular file";
+      return Open::NotRegular;
+    }
     return Open::Failed;
   }
   BY_HANDLE_FILE_INFORMATION info;
@@ -78,19 +84,33 @@ JobFile::Open JobFile::open(const std::string& name) {
   return Open::Ok;
 }
 
-bool JobFile::sameAsName(bool& missing) {
-  missing = false;
-  OwnedHandle named(::CreateFileA(name_.c_str(), FILE_READ_ATTRIBUTES,
+namespace {
+
+// A handle on the file the name names now, with the given rights, or why there is none.
+OwnedHandle openNamed(const std::string& name, DWORD access, bool& missing) {
+  OwnedHandle named(::CreateFileA(name.c_str(), access,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!named) {
-    const DWORD code = ::GetLastError();
-    // A name whose file is being deleted answers "access denied" until its last handle goes.
-    missing =
-        code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_ACCESS_DENIED;
-    return false;
-  }
-  return sameFile(asHandle(fd_), named.get());
+  const DWORD code = named ? ERROR_SUCCESS : ::GetLastError();
+  // A file being deleted answers "access denied" until its last handle goes.
+  missing =
+      code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_ACCESS_DENIED;
+  return named;
+}
+
+bool deletePending(HANDLE h) {
+  FILE_STANDARD_INFO info;
+  return ::GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info) &&
+         info.DeletePending;
+}
+
+}  // namespace
+
+bool JobFile::sameAsName(bool& missing) {
+  missing = deletePending(asHandle(fd_));
+  if (missing) return false;
+  OwnedHandle named = openNamed(name_, FILE_READ_ATTRIBUTES, missing);
+  return named && sameFile(asHandle(fd_), named.get());
 }
 
 JobFile::Lock JobFile::tryLock() {
@@ -123,9 +143,13 @@ bool JobFile::stamp(FileStamp& out) const {
 }
 
 JobFile::Writers JobFile::writers() const {
-  // Our handle shares no writing: had a writer held the job, open() would have failed, and none
-  // can have opened it for writing since.
-  return fd_ == -1 ? Writers::Unknown : Writers::None;
+  if (fd_ == -1) return Writers::Unknown;
+  // An open that shares no writing fails while any program holds the job open for writing.
+  // Deletion is shared for our own handle's sake.
+  OwnedHandle probe(::CreateFileA(name_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (probe) return Writers::None;
+  return ::GetLastError() == ERROR_SHARING_VIOLATION ? Writers::Some : Writers::Unknown;
 }
 
 long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) const {
@@ -145,21 +169,31 @@ long long JobFile::sendTo(Sink& sink, std::uint64_t offset, std::size_t size) co
 
 JobFile::Removal JobFile::removeName() {
   if (fd_ == -1) return Removal::Missing;
+  // The right to delete is taken only now, on a handle of its own: held from the start it would
+  // turn away a writer reopening the job. Checked and deleted through that one handle, it is this
+  // very file that goes, never a new job that took the name meanwhile.
   bool missing = false;
-  if (!sameAsName(missing)) {
-    if (missing) return Removal::Missing;
+  OwnedHandle named = openNamed(name_, DELETE | FILE_READ_ATTRIBUTES, missing);
+  if (!named) {
+    const DWORD code = ::GetLastError();
+    // "Access denied" is a deletion under way, or a job we may not delete.
+    if (!sameAsName(missing) && missing) return Removal::Missing;
+    ::SetLastError(code);
+    failWith(error_, name_);
+    return Removal::Failed;
+  }
+  if (!sameFile(asHandle(fd_), named.get())) {
     error_ = name_ + ": now names another file";
     return Removal::Replaced;
   }
-  // Deleted through our own handle, so it is this very file that goes, whatever its name
-  // names by now; the name is free once the handle closes.
   FILE_DISPOSITION_INFO disposition = {TRUE};
-  if (!::SetFileInformationByHandle(asHandle(fd_), FileDispositionInfo, &disposition,
+  if (!::SetFileInformationByHandle(named.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition)) {
     failWith(error_, name_);
     return Removal::Failed;
   }
-  close();
+  named.reset();
+  close();  // the name is free once the last handle goes
   return Removal::Removed;
 }
 

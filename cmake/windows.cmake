@@ -9,6 +9,8 @@ file(GLOB LPTSPOOL_HOST_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platfor
 add_library(lptspool_host STATIC ${LPTSPOOL_HOST_SOURCES})
 target_include_directories(lptspool_host PUBLIC src)
 target_compile_definitions(lptspool_host PUBLIC LPTSPOOL_VERSION="${PROJECT_VERSION}")
+# The launcher prints to installed printers through the spooler.
+target_link_libraries(lptspool_host PUBLIC winspool)
 
 file(GLOB LPTSPOOL_CORE_SOURCES CONFIGURE_DEPENDS
   src/text/*.cpp src/spool/*.cpp src/shell/*.cpp src/app/*.cpp)

@@ -47,3 +47,8 @@ install(FILES README.md DESTINATION . RENAME README.txt)
 
 include(cmake/windows_package.cmake)
 
+if(LPTSPOOL_TESTS)
+  enable_testing()
+  add_subdirectory(tests/windows)
+endif()
+

@@ -80,7 +80,9 @@ TEST(Launcher, ShortJobNames) {
 }
 
 // The shipped template is generated; the checked-in copy must be what the generator writes, and
-// its layout must put the markers where the launcher reader expects the program field.
+// its layout must put the markers where the launcher reader expects the program field. Checked
+// where the generator is built.
+#ifdef LPTSPOOL_TOOLS_DIR
 TEST(ShippedTemplate, IsTheGeneratedPif) {
   TempFolder temp;
   const std::string command =
@@ -108,3 +110,4 @@ TEST(ShippedTemplate, IsTheGeneratedPif) {
   EXPECT_EQ(launcher.substr(0x63), shipped.substr(0x63));
   EXPECT_EQ(launcher.substr(0, 0x24), shipped.substr(0, 0x24));
 }
+#endif

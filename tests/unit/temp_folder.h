@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "platform/dos_path.h"
@@ -14,10 +15,14 @@
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "lptspool-test-XXXXXX").string();
-    host_ = mkdtemp(pattern.data());
-    platform::toDosPath(host_ + "/", dos_);
+    std::random_device random;
+    std::filesystem::path folder;
+    do {
+      folder = std::filesystem::temp_directory_path() /
+               ("lpt-" + std::to_string(random() % 1000000));  // short: a job's path must fit
+    } while (!std::filesystem::create_directory(folder));
+    host_ = folder.string();
+    platform::toDosPath((folder / "").string(), dos_);
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -25,7 +30,9 @@ class TempFolder {
   }
   const std::string& host() const { return host_; }
   const std::string& dos() const { return dos_; }  // ends in a backslash
-  std::string path(const std::string& name) const { return host_ + "/" + name; }
+  std::string path(const std::string& name) const {
+    return (std::filesystem::path(host_) / name).string();
+  }
 
   void write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path(name), std::ios::binary) << bytes;

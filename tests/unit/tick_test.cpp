@@ -69,6 +69,8 @@ TEST_F(TickTest, SweepsOnlyHelperFilesOfTheSpoolFolder) {
   fs::remove_all(sibling);
 }
 
+// Links, FIFOs and names Windows forbids exist only on a POSIX host.
+#ifndef _WIN32
 TEST_F(TickTest, OnlyOrdinaryJobsAreDispatched) {
   TempFolder outside;
   outside.write("secret.ps", "not yours");
@@ -103,6 +105,7 @@ TEST_F(TickTest, KindsOfFilesAreToldApartWithoutFollowingLinks) {
   EXPECT_EQ(started()[0].file, "realps.pif");
   EXPECT_TRUE(spool.exists("pipe.ps"));
 }
+#endif
 
 TEST_F(TickTest, EveryJobOfATickWithOneYieldBeforeEach) {
   for (const char* name : {"a.ps", "B.PS", "c.Ps"}) spool.write(name, name);
@@ -182,7 +185,9 @@ TEST_F(TickTest, MissingSpoolFolderCountsZero) {
 TEST_F(TickTest, HelperFilesNeverFollowALink) {
   TempFolder outside;
   outside.write("target", "precious");
-  fs::create_symlink(outside.path("target"), spool.path("x.txt"));
+  std::error_code noLinks;
+  fs::create_symlink(outside.path("target"), spool.path("x.txt"), noLinks);
+  if (noLinks) GTEST_SKIP() << "no symbolic links on this host";
   EXPECT_FALSE(platform::OpenForBinaryWrite(1, spool.dos() + "x.txt"));
   EXPECT_EQ(outside.read("target"), "precious");
   ASSERT_TRUE(platform::OpenForBinaryWrite(1, spool.dos() + "y.bat"));

@@ -1,4 +1,5 @@
 // Start-up and the status button.
+#include "app/frm_list.h"
 #include "app/frm_main.h"
 #include "app/spool_folder.h"
 #include "platform/process.h"
@@ -12,6 +13,7 @@ void frmMain::Form_Load() {
   std::string reason;
   if (!readPrintingDir(platform::commandLine(), PrintingDir, reason)) PrintingDir.clear();
   MkDirX(PrintingDir);
+  startTracking();
   setStatus("Avstängd");
   toolkit_.doEvents();
   cmdStart_Click();
@@ -20,4 +22,7 @@ void frmMain::Form_Load() {
 
 void frmMain::cmdShow_Click() {
   if (window->height() != 1950) window->setHeight(1950);
+  // The button's caption promises every document: it opens the list of them.
+  if (!list) list = std::make_unique<frmList>(toolkit_, *this);
+  list->Show();
 }

@@ -1,6 +1,11 @@
 // The window and its controls, as laid out in twips.
 #include "app/frm_main.h"
 
+#include <cstdio>
+
+#include "app/frm_list.h"
+#include "queue/job_list.h"
+
 namespace {
 
 constexpr float kOuter = 1950;  // 1920 of client area inside a 15-twip frame
@@ -11,6 +16,7 @@ constexpr int kPrintInterval = 7000;
 }  // namespace
 
 frmMain::frmMain(ui::Toolkit& toolkit) : toolkit_(toolkit) {
+  say = [](const std::string& line) { std::fprintf(stderr, "lptspool: %s\n", line.c_str()); };
   window = toolkit_.createWindow("frmMain", kOuter, kOuter, kFrame);
   // Created in tab order; the strip and the "-" button come after the server's buttons.
   cmdStart = window->addButton({"cmdStart", 0, 240, 975, 975, "Starta servern", 0, true});

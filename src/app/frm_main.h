@@ -5,11 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/toolkit.h"
 #include "platform/win32.h"
+
+class frmList;
+namespace queue {
+class Tracker;
+}
 
 class frmMain {
  public:
@@ -53,6 +61,15 @@ class frmMain {
   ui::Timer* tmrMove = nullptr;
   ui::Timer* tmrPrint = nullptr;
 
+  // The document list (app/frm_list.cpp), made when first asked for.
+  std::unique_ptr<frmList> list;
+  // Job states and what is said of them (null when the private folder cannot be had).
+  std::unique_ptr<queue::Tracker> tracker;
+  // Why the printer cannot work, found at start-up; empty when it can.
+  std::string printerProblem;
+  // One line on standard error, prefixed with the program's name.
+  std::function<void(const std::string&)> say;
+
   // The program's fixed title, shown as the tray icon's tooltip.
   static constexpr const char* Title = "lptspool";
 
@@ -69,6 +86,9 @@ class frmMain {
   void placeDocked();
   // One job of the tick (spool/tick.cpp).
   void dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames);
+  // Opens the job states of the spool folder (spool/job_tracking.cpp).
+  void startTracking();
+  void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
 
   ui::Toolkit& toolkit_;
   bool ticking_ = false;  // a tick is in its loop; a timer firing meanwhile is dropped

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/frm_main.h"
+#include "app/printer_check.h"
 #include "app/spool_folder.h"
 #include "platform/desktop.h"
 #include "platform/process.h"
@@ -20,6 +21,8 @@ void printUsage() {
       "README.md), and removed once printed. The folder is created when missing.\n"
       "The folder may also be given as PRINTINGDIR=\"Z:\\path\\to\\folder\\\" (drive Z: is /).\n"
       "\n"
+      "  --queue    list the waiting jobs and their states (state, name, size, reason)\n"
+      "  --check    show the printer lpt1 stands for and whether it can work (status 1 if not)\n"
       "  --help     show this text\n"
       "  --version  show the version\n");
 }
@@ -27,7 +30,10 @@ void printUsage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool listQueue = false, check = false;
   for (int i = 1; i < argc; ++i) {
+    listQueue = listQueue || std::strcmp(argv[i], "--queue") == 0;
+    check = check || std::strcmp(argv[i], "--check") == 0;
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       printUsage();
       return 0;
@@ -42,12 +48,18 @@ int main(int argc, char** argv) {
   // before anything is created.
   std::string folder, reason;
   if (!readPrintingDir(platform::commandLine(), folder, reason) ||
-      !leavesRoomForJobs(folder, currentFieldRoom(), reason)) {
+      (!listQueue && !check && !leavesRoomForJobs(folder, currentFieldRoom(), reason))) {
     std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
     return 2;
   }
-  return platform::runDesktop(argc, argv, [](ui::Toolkit& toolkit) {
+  if (listQueue) return printQueue(folder);
+  if (check) return printCheck(folder);
+  // Said once, before the first job waits for a printer that is not there.
+  const std::string printerProblem = startupPrinterProblem(folder);
+  return platform::runDesktop(argc, argv, [&printerProblem](ui::Toolkit& toolkit) {
     auto form = std::make_shared<frmMain>(toolkit);
+    form->printerProblem = printerProblem;
+    if (!printerProblem.empty()) form->say(printerProblem);
     form->Form_Load();
     form->window->show();
     return std::shared_ptr<void>(form);

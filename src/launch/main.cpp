@@ -4,6 +4,7 @@
 #include <iostream>
 #include <string>
 
+#include "launch/report.h"
 #include "launch/runner.h"
 #include "platform/launch_host.h"
 
@@ -33,5 +34,8 @@ int main(int argc, char** argv) {
   if (const char* lpt1 = std::getenv("LPT1")) options.lpt1 = std::string(lpt1);
   options.cupsDestination = launch::probeCupsDestination;
   options.debug = debug ? &std::cerr : nullptr;
+  // The launcher runs in the spool folder.
+  std::string here;
+  if (platform::currentFolder(here)) launch::keepStatesOf(here);
   return launch::runLauncher(options);
 }

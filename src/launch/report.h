@@ -22,6 +22,10 @@ const char* stateName(JobState state);
 // Records the job's state and the reason for it. job is the name in the spool folder.
 void report(const std::string& job, JobState state, const std::string& reason);
 
+// Reports are also kept as the job states of this spool folder (a host path), where the server,
+// its document list and --queue read them.
+void keepStatesOf(const std::string& spoolHostFolder);
+
 // Where reports are shown: the debug stream; null keeps them quiet. Not thread-safe: set once
 // before a launcher runs.
 void setReportStream(std::ostream* out);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32.h"
 
@@ -52,14 +53,30 @@ class Button : public Control {
 
 class Label : public Control {
  public:
+  // A label that shows text; the drag strip shows none.
+  virtual void setCaption(const std::string& caption) { caption_ = caption; }
+  virtual std::string caption() const { return caption_; }
   MouseHandler MouseDown;
   MouseHandler MouseMove;
   std::function<void()> DblClick;
+
+ protected:
+  std::string caption_;
 };
 
 class PictureBox : public Control {
  public:
   MouseHandler MouseDown;
+};
+
+// Rows of text under column headers, one row selectable at a time.
+class Table : public Control {
+ public:
+  virtual void setRows(const std::vector<std::vector<std::string>>& rows) = 0;
+  virtual std::size_t rowCount() const = 0;
+  virtual std::string cell(std::size_t row, std::size_t column) const = 0;
+  virtual int currentRow() const = 0;  // -1 when none is selected
+  virtual void setCurrentRow(int row) = 0;
 };
 
 class Timer {
@@ -91,6 +108,10 @@ class Window : public Control {
   virtual Label* addLabel(const ControlLayout& layout) = 0;
   virtual PictureBox* addPictureBox(const ControlLayout& layout) = 0;
   virtual Timer* addTimer(const std::string& name, int interval) = 0;
+  // Null where the host has no tables.
+  virtual Table* addTable(const ControlLayout&, const std::vector<std::string>& /*headers*/) {
+    return nullptr;
+  }
   virtual platform::HICON icon() const = 0;
 
   std::function<void()> Resize;  // first show and every change of size
@@ -120,6 +141,25 @@ class Toolkit {
   virtual platform::Win32& win32() = 0;
   // Processes the pending events, then returns.
   virtual void doEvents() = 0;
+
+  // A second window for the desktop, with a title bar and a close box, outer size in twips; null
+  // where the host has none. Closing it only hides it.
+  virtual std::unique_ptr<Window> createDialog(const std::string& /*name*/,
+                                               const std::string& /*title*/, float /*width*/,
+                                               float /*height*/) {
+    return nullptr;
+  }
+  // A yes/no question over the window; true for yes.
+  virtual bool ask(Window&, const std::string& /*title*/, const std::string& /*question*/) {
+    return false;
+  }
+  // Moves a file of a folder (DOS, ending in a backslash) to the desktop's trash; false where
+  // there is none or it failed. The name is taken as it stands, never as a path.
+  virtual bool moveToTrash(const std::string& /*dosFolder*/, const std::string& /*name*/) {
+    return false;
+  }
+  // Opens a folder (DOS path) in the desktop's file manager.
+  virtual bool openFolder(const std::string& /*dosPath*/) { return false; }
 };
 
 }  // namespace ui

@@ -31,20 +31,27 @@ void frmMain::tmrPrint_Timer() {
   platform::Kill(PrintingDir + "*.bat");
   platform::Kill(PrintingDir + "*.pif");
   std::set<std::string> usedJobNames;
+  std::vector<std::string> found, refused;
   std::string Name = platform::Dir(PrintingDir + "*.ps");
   while (!Name.empty()) {
     toolkit_.doEvents();
-    if (Name != "." && Name != "..") dispatchJob(Name, usedJobNames);
+    if (Name != "." && Name != "..") {
+      found.push_back(Name);
+      if (scriptNameForm(Name) == ScriptName::Unusable) refused.push_back(Name);
+      dispatchJob(Name, usedJobNames);
+    }
     Name = platform::Dir();
   }
+  afterTick(found, refused);
   setStatus(std::to_string(lngDocuments) + " dokument i kö");
   ticking_ = false;
 }
 
 void frmMain::dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames) {
-  // A name no script can carry stays in the folder, untouched.
-  if (scriptNameForm(jobFileName) == ScriptName::Unusable) return;
+  // Every job found is counted; one whose name no script can carry stays in the folder,
+  // untouched, and the list says why.
   if (lngDocuments < INT32_MAX) ++lngDocuments;
+  if (scriptNameForm(jobFileName) == ScriptName::Unusable) return;
 
   // Without a fresh template there is no launcher for this job; it waits for a later tick
   // rather than being started with another job's launcher.

@@ -167,6 +167,12 @@ class QtToolkit : public ui::Toolkit {
   ui::Screen& screen() override { return screen_; }
   platform::Win32& win32() override { return win32_; }
   void doEvents() override;
+  // The second window and the desktop services it uses (qt_dialog.cpp).
+  std::unique_ptr<ui::Window> createDialog(const std::string& name, const std::string& title,
+                                           float width, float height) override;
+  bool ask(ui::Window& owner, const std::string& title, const std::string& question) override;
+  bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
+  bool openFolder(const std::string& dosPath) override;
 
   HWND newHandle() { return nextHandle_++; }
   void registerWindow(HWND handle, QtWindow* window) { windows_[handle] = window; }

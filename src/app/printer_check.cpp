@@ -1,0 +1,156 @@
+#include "app/printer_check.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "launch/runner.h"
+#include "launch/sink_choice.h"
+#include "platform/dos_path.h"
+#include "platform/job_states.h"
+#include "platform/printer_probe.h"
+#include "queue/job_list.h"
+
+namespace {
+
+std::optional<std::string> lpt1Setting() {
+  const char* value = std::getenv("LPT1");
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+bool fromCups(const std::optional<std::string>& lpt1) {
+  return !lpt1 || lpt1->empty();
+}
+
+void checkPath(const std::string& path, const std::string& spoolHost, PrinterCheck& check) {
+  using Kind = platform::PathProbe::Kind;
+  const platform::PathProbe probe = platform::probePath(path);
+  switch (probe.kind) {
+    case Kind::Missing:
+      // A folder named with a trailing '/' is made at the first job; anything else missing is a
+      // printer that is not there.
+      if (!path.empty() && path.back() == '/') {
+        check.works = platform::canCreateFolder(path, check.problem);
+        if (check.works) check.problem = "the folder is created at the first job";
+        check.printer = "the folder " + path;
+      } else {
+        check.printer = "the path " + path;
+        check.problem = probe.error + " (a folder named with a trailing / is created)";
+      }
+      return;
+    case Kind::Folder:
+      check.printer = "the folder " + path;
+      if (platform::sameFolder(path, spoolHost)) {
+        check.problem = path + ": the spool folder itself cannot be the printer";
+        return;
+      }
+      break;
+    case Kind::Fifo:
+      check.printer = "the FIFO " + path;
+      if (probe.writable && !probe.reader) {
+        check.problem = path + ": no program reads this FIFO";
+        return;
+      }
+      break;
+    case Kind::File:
+      check.printer = "the file " + path + " (jobs are appended)";
+      break;
+    case Kind::Device:
+      break;
+    case Kind::Other:
+      check.problem = path + ": not a device, FIFO, folder or file";
+      return;
+  }
+  check.works = probe.writable;
+  if (!check.works) check.problem = probe.error;
+}
+
+void checkCommand(const launch::SinkPlan& plan, bool cups, PrinterCheck& check) {
+  std::string program = plan.argv[0];
+  if (!cups) {
+    // The first word of the shell command, when it is a plain program name.
+    const std::string& line = plan.argv[2];
+    const std::size_t start = line.find_first_not_of(" \t");
+    const std::string word = line.substr(start, line.find_first_of(" \t", start) - start);
+    if (word.find_first_of(";&|<>()$`'\"=*?[]{}~\\") != std::string::npos) {
+      check.works = true;
+      check.problem = "a shell command line; only printing a job shows whether it works";
+      return;
+    }
+    program = word;
+  }
+  std::string found;
+  check.works = platform::findProgram(program, found);
+  if (!check.works) check.problem = program + ": command not found";
+}
+
+}  // namespace
+
+PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
+                          const std::optional<std::string>& cupsDestination,
+                          const std::string& spoolHostFolder) {
+  PrinterCheck check;
+  launch::SinkPlan plan;
+  const bool cups = fromCups(lpt1);
+  if (!launch::planSink(lpt1, cupsDestination, plan)) {
+    check.printer = "LPT1=" + *lpt1;
+    check.problem = "LPT1 holds no command after |";
+    return check;
+  }
+  if (plan.kind == launch::SinkPlan::Kind::Command) {
+    check.printer = cups ? "the CUPS destination " + *cupsDestination + " (lp -d " +
+                               *cupsDestination + " -o raw)"
+                         : "the command " + plan.argv[2];
+    checkCommand(plan, cups, check);
+    return check;
+  }
+  check.printer = "the device " + plan.path;
+  checkPath(plan.path, spoolHostFolder, check);
+  if (!check.works && cups) check.problem += "; and CUPS has no default destination";
+  return check;
+}
+
+namespace {
+
+std::string hostOf(const std::string& dosFolder) {
+  std::string host;
+  platform::toHostPath(dosFolder, host);
+  return host;
+}
+
+}  // namespace
+
+int printQueue(const std::string& dosFolder) {
+  platform::JobStateStore store;
+  std::string error;
+  // Without the private folder the jobs are still listed, with nothing known of them.
+  store.open(hostOf(dosFolder), error);
+  std::fputs(queue::queueText(queue::currentJobs(store, dosFolder), platform::unixTime()).c_str(),
+             stdout);
+  return 0;
+}
+
+int printCheck(const std::string& dosFolder) {
+  const std::string host = hostOf(dosFolder);
+  const std::optional<std::string> lpt1 = lpt1Setting();
+  const std::optional<std::string> cups = launch::probeCupsDestination();
+  const PrinterCheck check = checkPrinter(lpt1, cups, host);
+  const bool folderExists = platform::probePath(host).kind == platform::PathProbe::Kind::Folder;
+  std::printf("Spool folder:  %s%s\n", queue::printable(host).c_str(),
+              folderExists ? "" : " (missing; the server creates it)");
+  std::printf("Printer:       %s (%s)\n", queue::printable(check.printer).c_str(),
+              lpt1 && !lpt1->empty() ? ("LPT1=" + queue::printable(*lpt1)).c_str()
+                                     : "LPT1 unset: the CUPS default, else /dev/lp0");
+  std::printf("Can print:     %s%s%s\n", check.works ? "yes" : "no",
+              check.problem.empty() ? "" : ": ", queue::printable(check.problem).c_str());
+  std::printf("CUPS default:  %s\n", cups ? queue::printable(*cups).c_str() : "none");
+  return check.works ? 0 : 1;
+}
+
+std::string startupPrinterProblem(const std::string& dosFolder) {
+  const std::optional<std::string> lpt1 = lpt1Setting();
+  const PrinterCheck check = checkPrinter(
+      lpt1, fromCups(lpt1) ? launch::probeCupsDestination() : std::nullopt, hostOf(dosFolder));
+  if (check.works) return "";
+  return "the printer cannot work: " + queue::printable(check.problem) +
+         "; jobs wait in the folder until it does";
+}

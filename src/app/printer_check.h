@@ -1,0 +1,26 @@
+// What lpt1 stands for, resolved from LPT1 exactly as lptspool-launch resolves it, and whether it
+// can work: said once at start-up, shown in the document list, and printed by --check.
+#pragma once
+
+#include <optional>
+#include <string>
+
+struct PrinterCheck {
+  std::string printer;  // e.g. "the folder /home/me/printed/"
+  bool works = false;
+  std::string problem;  // why it cannot work, or a note on how it will
+};
+
+// cupsDestination: the CUPS default destination, asked for by the caller (only needed when LPT1
+// is unset or empty).
+PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
+                          const std::optional<std::string>& cupsDestination,
+                          const std::string& spoolHostFolder);
+
+// The commands of the program: `lptspool --queue PRINTINGDIR=...` and `--check`. They print to
+// stdout and return the exit status.
+int printQueue(const std::string& dosFolder);
+int printCheck(const std::string& dosFolder);
+
+// The start-up check: empty when the printer can work, else the line to say and to show.
+std::string startupPrinterProblem(const std::string& dosFolder);

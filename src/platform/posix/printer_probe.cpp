@@ -1,0 +1,104 @@
+#include "platform/printer_probe.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+PathProbe probePath(const std::string& hostPath) {
+  PathProbe probe;
+  struct stat st {};
+  if (::stat(hostPath.c_str(), &st) != 0) {
+    probe.error = hostPath + ": " + std::strerror(errno);
+    return probe;
+  }
+  using Kind = PathProbe::Kind;
+  probe.kind = S_ISDIR(st.st_mode)    ? Kind::Folder
+               : S_ISREG(st.st_mode)  ? Kind::File
+               : S_ISFIFO(st.st_mode) ? Kind::Fifo
+               : S_ISCHR(st.st_mode)  ? Kind::Device
+                                      : Kind::Other;
+  const int mode = probe.kind == Kind::Folder ? W_OK | X_OK : W_OK;
+  probe.writable = ::access(hostPath.c_str(), mode) == 0;
+  if (!probe.writable) probe.error = hostPath + ": " + std::strerror(errno);
+  if (probe.kind == Kind::Fifo && probe.writable) {
+    // Opening for writing without blocking fails exactly when no program reads it.
+    const int fd = ::open(hostPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    probe.reader = fd >= 0;
+    if (fd >= 0) ::close(fd);
+  }
+  return probe;
+}
+
+bool canCreateFolder(const std::string& hostPath, std::string& error) {
+  std::string path = hostPath;
+  for (;;) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const std::size_t cut = path.rfind('/');
+    if (cut == std::string::npos) {
+      error = hostPath + ": not an absolute path";
+      return false;
+    }
+    path = cut == 0 ? "/" : path.substr(0, cut);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT) continue;
+      error = path + ": " + std::strerror(errno);
+      return false;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+      error = path + ": Not a directory";
+      return false;
+    }
+    if (::access(path.c_str(), W_OK | X_OK) != 0) {
+      error = path + ": " + std::strerror(errno);
+      return false;
+    }
+    return true;
+  }
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+bool findProgram(const std::string& name, std::string& path) {
+  auto usable = [](const std::string& candidate) {
+    struct stat st {};
+    return ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(candidate.c_str(), X_OK) == 0;
+  };
+  if (name.empty()) return false;
+  if (name.find('/') != std::string::npos) {
+    if (!usable(name)) return false;
+    path = name;
+    return true;
+  }
+  const char* env = std::getenv("PATH");
+  const std::string entries = env ? env : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t at = 0;
+  while (at <= entries.size()) {
+    const std::size_t end = std::min(entries.find(':', at), entries.size());
+    const std::string dir = entries.substr(at, end - at);
+    at = end + 1;
+    // A relative entry would find programs in whatever folder we run in.
+    if (dir.empty() || dir[0] != '/') continue;
+    if (usable(dir + "/" + name)) {
+      path = dir + "/" + name;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// What the start-up check and --check ask the host about a printer before any job needs it.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+struct PathProbe {
+  enum class Kind { Missing, Folder, File, Fifo, Device, Other } kind = Kind::Missing;
+  bool writable = false;
+  bool reader = false;  // a FIFO: some program has it open for reading
+  std::string error;    // "PATH: reason" when it cannot be reached or written
+};
+
+// Follows links, as opening the printer does.
+PathProbe probePath(const std::string& hostPath);
+
+// True when a folder that does not exist yet could be created there: its nearest existing
+// ancestor is a folder we may write. Otherwise false with the reason.
+bool canCreateFolder(const std::string& hostPath, std::string& error);
+
+// The same folder, links and dots resolved; false when either does not exist.
+bool sameFolder(const std::string& a, const std::string& b);
+
+// The program's full path, looked up on the absolute entries of PATH (a name with a '/' is taken
+// as it stands); false when it is not found or not executable.
+bool findProgram(const std::string& name, std::string& path);
+
+}  // namespace platform

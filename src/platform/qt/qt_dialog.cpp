@@ -1,0 +1,200 @@
+// A second window on Qt Widgets: an ordinary top-level window with a title bar, holding a text
+// label, a table, buttons and timers; and the desktop services it needs (a question, the trash,
+// the file manager).
+#include <QDesktopServices>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QUrl>
+
+#include "platform/dos_path.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/qt/qt_units.h"
+
+namespace qtui {
+namespace {
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+class QtTextLabel : public QtControl<ui::Label> {
+ public:
+  QtTextLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle)
+      : QtControl(handle), label_(new QLabel(parent)) {
+    place(label_, layout, 0);
+    label_->setWordWrap(true);
+    label_->setTextFormat(Qt::PlainText);
+    setCaption(layout.caption);
+  }
+  void setCaption(const std::string& caption) override {
+    caption_ = caption;
+    label_->setText(fromUtf8(caption));
+  }
+
+ private:
+  QLabel* label_;
+};
+
+class QtTable : public QtControl<ui::Table> {
+ public:
+  QtTable(QWidget* parent, const ui::ControlLayout& layout, HWND handle,
+          const std::vector<std::string>& headers)
+      : QtControl(handle), table_(new QTableWidget(parent)) {
+    place(table_, layout, 0);
+    table_->setColumnCount(static_cast<int>(headers.size()));
+    QStringList labels;
+    for (const std::string& header : headers) labels << fromUtf8(header);
+    table_->setHorizontalHeaderLabels(labels);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setWordWrap(false);
+  }
+  void setRows(const std::vector<std::vector<std::string>>& rows) override {
+    rows_ = rows;
+    table_->setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+      for (std::size_t c = 0; c < rows[r].size(); ++c) {
+        auto* item = table_->item(static_cast<int>(r), static_cast<int>(c));
+        const QString text = fromUtf8(rows[r][c]);
+        if (!item)
+          table_->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(text));
+        else if (item->text() != text)
+          item->setText(text);
+      }
+    table_->resizeColumnsToContents();
+  }
+  std::size_t rowCount() const override { return rows_.size(); }
+  std::string cell(std::size_t row, std::size_t column) const override {
+    return row < rows_.size() && column < rows_[row].size() ? rows_[row][column] : "";
+  }
+  int currentRow() const override {
+    const QList<QTableWidgetItem*> selected = table_->selectedItems();
+    return selected.isEmpty() ? -1 : selected.first()->row();
+  }
+  void setCurrentRow(int row) override {
+    if (row < 0 || row >= table_->rowCount())
+      table_->clearSelection();
+    else
+      table_->selectRow(row);
+  }
+
+ private:
+  QTableWidget* table_;
+  std::vector<std::vector<std::string>> rows_;
+};
+
+// Geometry in twips from the top-left corner of the window's frame, as for the main window.
+class QtDialog : public ui::Window {
+ public:
+  QtDialog(QtToolkit& toolkit, const std::string& name, const std::string& title, float width,
+           float height, HWND handle)
+      : toolkit_(toolkit), widget_(new QWidget), handle_(handle) {
+    widget_->setObjectName(QString::fromStdString(name));
+    widget_->setWindowTitle(fromUtf8(title));
+    widget_->setWindowIcon(toolkit.programIcon());
+    widget_->setFixedSize(toPixels(width, twipsPerPixel(true)),
+                          toPixels(height, twipsPerPixel(false)));
+  }
+  ~QtDialog() override {
+    timers_.clear();
+    controls_.clear();
+    delete widget_;
+  }
+  HWND hWnd() const override { return handle_; }
+  void setEnabled(bool enabled) override { widget_->setEnabled(enabled); }
+  bool enabled() const override { return widget_->isEnabled(); }
+  float left() const override { return widget_->x() * twipsPerPixel(true); }
+  float top() const override { return widget_->y() * twipsPerPixel(false); }
+  float width() const override { return widget_->width() * twipsPerPixel(true); }
+  float height() const override { return widget_->height() * twipsPerPixel(false); }
+  void setLeft(float twips) override {
+    widget_->move(toPixels(twips, twipsPerPixel(true)), widget_->y());
+  }
+  void setTop(float twips) override {
+    widget_->move(widget_->x(), toPixels(twips, twipsPerPixel(false)));
+  }
+  void setHeight(float twips) override {
+    widget_->setFixedHeight(toPixels(twips, twipsPerPixel(false)));
+  }
+  bool visible() const override { return widget_->isVisible(); }
+  void show() override {
+    widget_->show();
+    widget_->raise();
+    widget_->activateWindow();
+  }
+  void hide() override { widget_->hide(); }
+  ui::Button* addButton(const ui::ControlLayout& layout) override {
+    return keep(std::make_unique<QtButton>(widget_, layout, toolkit_.newHandle(), 0));
+  }
+  ui::Label* addLabel(const ui::ControlLayout& layout) override {
+    return keep(std::make_unique<QtTextLabel>(widget_, layout, toolkit_.newHandle()));
+  }
+  ui::PictureBox* addPictureBox(const ui::ControlLayout&) override { return nullptr; }
+  ui::Timer* addTimer(const std::string& name, int interval) override {
+    timers_.push_back(std::make_unique<QtTimer>(widget_, name, interval));
+    return timers_.back().get();
+  }
+  ui::Table* addTable(const ui::ControlLayout& layout,
+                      const std::vector<std::string>& headers) override {
+    return keep(std::make_unique<QtTable>(widget_, layout, toolkit_.newHandle(), headers));
+  }
+  platform::HICON icon() const override { return 1; }
+  QWidget* widget() const { return widget_; }
+
+ private:
+  template <class Kind>
+  Kind* keep(std::unique_ptr<Kind> control) {
+    Kind* raw = control.get();
+    controls_.push_back(std::move(control));
+    return raw;
+  }
+
+  QtToolkit& toolkit_;
+  QWidget* widget_;
+  HWND handle_;
+  std::vector<std::unique_ptr<ui::Control>> controls_;
+  std::vector<std::unique_ptr<QtTimer>> timers_;
+};
+
+// A file name as the file system holds it: bytes, whatever their encoding.
+QString hostName(const std::string& dosFolder, const std::string& name, bool& ok) {
+  std::string host;
+  ok = platform::toHostPath(dosFolder, host) && name.find('/') == std::string::npos &&
+       name != "." && name != "..";
+  return QFile::decodeName(QByteArray::fromStdString(host + name));
+}
+
+}  // namespace
+
+std::unique_ptr<ui::Window> QtToolkit::createDialog(const std::string& name,
+                                                    const std::string& title, float width,
+                                                    float height) {
+  return std::make_unique<QtDialog>(*this, name, title, width, height, newHandle());
+}
+
+bool QtToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question) {
+  auto* dialog = dynamic_cast<QtDialog*>(&owner);
+  return QMessageBox::question(dialog ? dialog->widget() : nullptr, fromUtf8(title),
+                               fromUtf8(question), QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool QtToolkit::moveToTrash(const std::string& dosFolder, const std::string& name) {
+  bool ok = false;
+  const QString path = hostName(dosFolder, name, ok);
+  return ok && QFile::moveToTrash(path);
+}
+
+bool QtToolkit::openFolder(const std::string& dosPath) {
+  bool ok = false;
+  const QString path = hostName(dosPath, "", ok);
+  return ok && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace qtui

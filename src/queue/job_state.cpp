@@ -1,0 +1,211 @@
+#include "queue/job_state.h"
+
+#include <ctime>
+
+namespace queue {
+
+namespace {
+
+constexpr const char* kKinds[] = {"queued",  "waiting", "written",    "printing",
+                                  "printed", "failed",  "unprintable"};
+
+// One field per line; a backslash or a line end inside a value is escaped.
+std::string escaped(const std::string& value) {
+  std::string out;
+  for (char c : value) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string unescaped(const std::string& value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size()) {
+      ++i;
+      out += value[i] == 'n' ? '\n' : value[i];
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
+}
+
+bool number(const std::string& text, std::int64_t& value) {
+  if (text.empty() || text.size() > 18) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return true;
+}
+
+std::tm localTime(std::int64_t when) {
+  // The server has one thread, so the shared result of localtime is safe here.
+  const std::time_t t = static_cast<std::time_t>(when);
+  const std::tm* tm = std::localtime(&t);
+  return tm ? *tm : std::tm{};
+}
+
+std::string triesNote(const JobRecord& record, std::int64_t now, bool swedish) {
+  if (record.tries < 2 || record.since == 0) return "";
+  const std::string when = clockTime(record.since, now);
+  return swedish ? " (" + std::to_string(record.tries) + " försök sedan " + when + ")"
+                 : " (" + std::to_string(record.tries) + " tries since " + when + ")";
+}
+
+}  // namespace
+
+std::string encode(const JobRecord& r) {
+  return "lptspool-state 1\nname=" + escaped(r.name) +
+         "\nkind=" + kKinds[static_cast<int>(r.kind)] + "\nreason=" + escaped(r.reason) +
+         "\ntries=" + std::to_string(r.tries) + "\nsince=" + std::to_string(r.since) +
+         "\nat=" + std::to_string(r.at) + "\npid=" + std::to_string(r.pid) + "\n";
+}
+
+bool decode(const std::string& bytes, JobRecord& record) {
+  const std::string magic = "lptspool-state 1\n";
+  if (bytes.compare(0, magic.size(), magic) != 0) return false;
+  JobRecord r;
+  int seen = 0;
+  std::size_t at = magic.size();
+  while (at < bytes.size()) {
+    const std::size_t end = bytes.find('\n', at);
+    if (end == std::string::npos) return false;  // torn: the last line has no end
+    const std::string line = bytes.substr(at, end - at);
+    at = end + 1;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "name") {
+      r.name = unescaped(value);
+    } else if (key == "reason") {
+      r.reason = unescaped(value);
+    } else if (key == "kind") {
+      bool known = false;
+      for (int k = 0; k < 7; ++k)
+        if (value == kKinds[k]) r.kind = static_cast<Kind>(k), known = true;
+      if (!known) return false;
+    } else if (!number(value, key == "tries"   ? r.tries
+                              : key == "since" ? r.since
+                              : key == "at"    ? r.at
+                                               : r.pid)) {
+      return false;
+    }
+    ++seen;
+  }
+  if (seen != 7 || r.name.empty()) return false;
+  record = r;
+  return true;
+}
+
+JobRecord advance(const std::optional<JobRecord>& previous, const std::string& name, Kind kind,
+                  const std::string& reason, std::int64_t pid, std::int64_t now) {
+  JobRecord next;
+  if (previous && previous->name == name) next = *previous;
+  next.name = name;
+  // A failure right after "printing" from the same launcher is the end of the same try.
+  const bool sameTry = previous && previous->kind == Kind::Printing && previous->pid == pid;
+  if ((kind == Kind::Printing || kind == Kind::Failed) && !sameTry) {
+    if (next.tries == 0) next.since = now;
+    ++next.tries;
+  }
+  next.kind = kind;
+  next.reason = reason;
+  next.at = now;
+  next.pid = pid;
+  return next;
+}
+
+std::string printable(const std::string& text) {
+  static const char* hex = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : text) {
+    if (c < 0x20 || c == 0x7f) {
+      out += "\\x";
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string clockTime(std::int64_t when, std::int64_t now) {
+  const std::tm t = localTime(when), today = localTime(now);
+  char text[32];
+  if (t.tm_year == today.tm_year && t.tm_yday == today.tm_yday)
+    std::strftime(text, sizeof text, "%H:%M", &t);
+  else
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &t);
+  return text;
+}
+
+std::string swedishState(const JobRecord& r, std::int64_t now) {
+  const std::string reason = printable(r.reason);
+  switch (r.kind) {
+    case Kind::Queued:
+      return "Väntar";
+    case Kind::Waiting:
+      return (reason.empty() ? "Väntar" : "Väntar: " + reason) + triesNote(r, now, true);
+    case Kind::StillWritten:
+      return "Väntar tills den är färdigskriven";
+    case Kind::Printing:
+      return "Skrivs ut";
+    case Kind::Printed:
+      return "Utskriven";
+    case Kind::Failed:
+      return "Fel: " + reason + triesNote(r, now, true);
+    case Kind::Unprintable:
+      return "Kan inte skrivas ut: " + reason;
+  }
+  return "";
+}
+
+std::string stateWord(Kind kind) {
+  switch (kind) {
+    case Kind::Queued:
+    case Kind::Waiting:
+      return "waits";
+    case Kind::StillWritten:
+      return "writing";
+    case Kind::Printing:
+      return "printing";
+    case Kind::Printed:
+      return "printed";
+    case Kind::Failed:
+      return "failed";
+    case Kind::Unprintable:
+      return "refused";
+  }
+  return "";
+}
+
+std::string reasonText(const JobRecord& r, std::int64_t now) {
+  return printable(r.reason) + triesNote(r, now, false);
+}
+
+std::string stderrLine(const JobRecord& r) {
+  const std::string name = printable(r.name), reason = printable(r.reason);
+  switch (r.kind) {
+    case Kind::Printed:
+      return name + " printed" + (reason.empty() ? "" : " (" + reason + ")");
+    case Kind::Waiting:
+    case Kind::StillWritten:
+    case Kind::Failed:
+      return name + " waits" + (reason.empty() ? "" : ": " + reason);
+    case Kind::Unprintable:
+      return name + " cannot be printed: " + reason;
+    default:
+      return "";
+  }
+}
+
+}  // namespace queue

@@ -1,0 +1,56 @@
+// A waiting job's state as the launcher and the server record it, and the three ways it is told:
+// a row of the document list (Swedish), a line of --queue, a line on the server's stderr.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace queue {
+
+enum class Kind {
+  Queued,        // no record: waits for the next tick
+  Waiting,       // left for a later tick (the printer is busy or failed moments ago)
+  StillWritten,  // not complete yet
+  Printing,
+  Printed,      // the printer took it whole; the server says so once and forgets it
+  Failed,       // the printer refused it; the reason is the printer's own
+  Unprintable,  // cannot be printed as things stand
+};
+
+struct JobRecord {
+  std::string name;  // the job's file name in the spool folder
+  Kind kind = Kind::Queued;
+  std::string reason;
+  std::int64_t tries = 0;  // launcher runs that reached the printer
+  std::int64_t since = 0;  // Unix time of the first of them; 0 before
+  std::int64_t at = 0;     // Unix time of this record
+  std::int64_t pid = 0;    // the process that wrote it
+};
+
+std::string encode(const JobRecord& record);
+// False for bytes that are not a record (a torn or foreign file).
+bool decode(const std::string& bytes, JobRecord& record);
+
+// The record a report turns `previous` into. A launcher run counts as one try when it reaches the
+// printer, whether it then prints or fails.
+JobRecord advance(const std::optional<JobRecord>& previous, const std::string& name, Kind kind,
+                  const std::string& reason, std::int64_t pid, std::int64_t now);
+
+// Control bytes shown as \xNN, so that a hostile name or a printer's output cannot drive the
+// terminal or split a line.
+std::string printable(const std::string& text);
+
+// Local time as HH:MM on the day of `now`, else YYYY-MM-DD HH:MM.
+std::string clockTime(std::int64_t when, std::int64_t now);
+
+// The list's state column: "Väntar", "Skrivs ut", "Fel: ...", "Kan inte skrivas ut: ...".
+std::string swedishState(const JobRecord& record, std::int64_t now);
+// --queue's state word and reason column.
+std::string stateWord(Kind kind);
+std::string reasonText(const JobRecord& record, std::int64_t now);
+// The server's stderr line for the state, without the "lptspool: " prefix; empty for the states
+// that are plain progress (queued, printing).
+std::string stderrLine(const JobRecord& record);
+
+}  // namespace queue

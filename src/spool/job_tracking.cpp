@@ -1,0 +1,21 @@
+// The job states of the spool folder, kept in the user's private folder, and the lines the server
+// says on stderr when a job is printed or its state changes.
+#include "app/frm_main.h"
+#include "platform/dos_path.h"
+#include "queue/job_list.h"
+
+void frmMain::startTracking() {
+  std::string host, error;
+  platform::JobStateStore store;
+  if (!platform::toHostPath(PrintingDir, host) || !store.open(host, error)) {
+    if (!error.empty()) say("job states cannot be kept: " + error);
+    tracker.reset();
+    return;
+  }
+  tracker = std::make_unique<queue::Tracker>(store, [this](const std::string& line) { say(line); });
+}
+
+void frmMain::afterTick(const std::vector<std::string>& found,
+                        const std::vector<std::string>& refused) {
+  if (tracker) tracker->afterTick(found, refused);
+}

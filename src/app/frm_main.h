@@ -42,6 +42,8 @@ class frmMain {
   void pichook_MouseDown(int Button, int Shift, float X, float Y);
   // Follows the panel when it appears or moves while the window sits docked.
   void Screen_WorkAreaChanged();
+  // Opens the job states of the spool folder (spool/job_tracking.cpp); part of start-up.
+  void startTracking();
 
   // Members.
   float myX = 0;
@@ -86,8 +88,6 @@ class frmMain {
   void placeDocked();
   // One job of the tick (spool/tick.cpp).
   void dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames);
-  // Opens the job states of the spool folder (spool/job_tracking.cpp).
-  void startTracking();
   void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
 
   ui::Toolkit& toolkit_;

@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
   return platform::runDesktop(argc, argv, [&printerProblem](ui::Toolkit& toolkit) {
     auto form = std::make_shared<frmMain>(toolkit);
     form->printerProblem = printerProblem;
-    if (!printerProblem.empty()) form->say(printerProblem);
+    if (!printerProblem.empty())
+      form->say("the printer cannot work: " + printerProblem +
+                "; jobs wait in the folder until it does");
     form->Form_Load();
     form->window->show();
     return std::shared_ptr<void>(form);

@@ -150,7 +150,5 @@ std::string startupPrinterProblem(const std::string& dosFolder) {
   const std::optional<std::string> lpt1 = lpt1Setting();
   const PrinterCheck check = checkPrinter(
       lpt1, fromCups(lpt1) ? launch::probeCupsDestination() : std::nullopt, hostOf(dosFolder));
-  if (check.works) return "";
-  return "the printer cannot work: " + queue::printable(check.problem) +
-         "; jobs wait in the folder until it does";
+  return check.works ? "" : queue::printable(check.problem);
 }

@@ -22,5 +22,5 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
 int printQueue(const std::string& dosFolder);
 int printCheck(const std::string& dosFolder);
 
-// The start-up check: empty when the printer can work, else the line to say and to show.
+// The start-up check: empty when the printer can work, else why not.
 std::string startupPrinterProblem(const std::string& dosFolder);

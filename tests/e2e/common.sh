@@ -3,6 +3,9 @@
 set -eu
 bin=$1
 tmp=$(mktemp -d /tmp/lptspool-e2e.XXXXXX)
+# Job states and locks of the server and its launchers stay in the test's tree.
+mkdir -m 700 "$tmp/run"
+export XDG_RUNTIME_DIR="$tmp/run"
 server_pid=""
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null

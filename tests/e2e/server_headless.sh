@@ -23,10 +23,12 @@ status=0
 "$bin/lptspool" --help | grep -q "PRINTINGDIR=/path/to/folder" || fail "--help"
 "$bin/lptspool" --version | grep -q "^lptspool [0-9]" || fail "--version"
 
-# Headless run: the folder's missing levels are created and the first tick writes the files.
+# Headless run with a printer that is not there yet: the folder's missing levels are created, the
+# first tick writes the helper files, and the server says why the job waits.
 spool="$tmp/spool/deep"
+printer="$tmp/printer"
 mkdir -p "$tmp/spool"
-LPT1='|false' start_server "PRINTINGDIR=$spool"
+LPT1="$printer" LPTSPOOL_SETTLE_MS=100 start_server "PRINTINGDIR=$spool"
 wait_for 5 test -d "$spool" || fail "spool folder not created"
 printf 'job\032\000\r\n' >"$spool/REPORT.PS"
 echo stale >"$spool/leftover.bat"
@@ -36,7 +38,21 @@ wait_for 15 test -f "$spool/REPORTPS.pif" || fail "no launcher written"
 printf 'copy REPORT.PS lpt1\r\ndel REPORT.PS\r\ndel REPORTPS.bat\r\ndel REPORTPS.pif' >"$tmp/expected"
 cmp "$spool/REPORTPS.bat" "$tmp/expected" || fail "batch script bytes"
 [ -f "$spool/notes.txt" ] || fail "an unrelated file was removed"
+missing="$printer: No such file or directory"
+said() { grep -qF "lptspool: $1" "$tmp/server.err"; }
+said "the printer cannot work: $missing" || fail "no start-up check in: $(cat "$tmp/server.err")"
+wait_for 20 said "REPORT.PS waits: lpt1: $missing" || fail "no reason in: $(cat "$tmp/server.err")"
+"$bin/lptspool" --queue "PRINTINGDIR=$spool" >"$tmp/queue"
+printf 'failed\tREPORT.PS\t7\tlpt1: %s\n' "$missing" | cmp - "$tmp/queue" || fail "--queue: $(cat "$tmp/queue")"
+status=0
+LPT1="$printer" "$bin/lptspool" --check "PRINTINGDIR=$spool" >"$tmp/check" || status=$?
+[ "$status" -eq 1 ] && grep -qF "Can print:     no: $missing" "$tmp/check" || fail "--check: $(cat "$tmp/check")"
+LPT1="$printer/" "$bin/lptspool" --check "PRINTINGDIR=$spool" >"$tmp/check" || fail "--check of a folder to be made"
+
+# The printer appears: the job is printed, and said once.
+mkdir "$printer"
+wait_for 30 said "REPORT.PS printed (7 bytes)" || fail "not said printed: $(cat "$tmp/server.err")"
 stop_server
-[ "$(grep -c . "$tmp/server.err")" -eq 1 ] && grep -q offscreen "$tmp/server.err" ||
-  fail "expected one line about the offscreen platform, got: $(cat "$tmp/server.err")"
+[ "$(grep -c . "$tmp/server.err")" -eq 4 ] && grep -q offscreen "$tmp/server.err" ||
+  fail "expected four lines (display, printer, waits, printed), got: $(cat "$tmp/server.err")"
 echo PASS

@@ -7,9 +7,10 @@
 #include "app/frm_main.h"
 #include "platform/memory/memory_toolkit.h"
 #include "platform/process.h"
+#include "runtime_folder.h"
 #include "temp_folder.h"
 
-class FormTest : public ::testing::Test {
+class FormTest : public RuntimeFolderTest {
  protected:
   FormTest() {
     std::filesystem::copy_file(std::string(LPTSPOOL_SOURCE_DIR) + "/data/print.txt",
@@ -20,6 +21,11 @@ class FormTest : public ::testing::Test {
     form.PrintingDir = spool.dos();
   }
   ~FormTest() override { platform::overrideAppPath(""); }
+  void SetUp() override {
+    RuntimeFolderTest::SetUp();
+    form.say = [this](const std::string& line) { said.push_back(line); };
+    form.startTracking();
+  }
 
   memory::MemoryWindow& window() { return static_cast<memory::MemoryWindow&>(*form.window); }
   memory::MemoryTimer& timer(const char* name) { return *window().timer(name); }
@@ -29,6 +35,7 @@ class FormTest : public ::testing::Test {
   std::string templ() { return program.read("print.txt"); }
 
   TempFolder spool;
+  std::vector<std::string> said;  // the server's lines on stderr
   TempFolder program;
   memory::MemoryToolkit toolkit;
   frmMain form{toolkit};

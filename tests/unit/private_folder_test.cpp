@@ -4,27 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "temp_folder.h"
+#include "runtime_folder.h"
 
 namespace {
 
-class PrivateFolderTest : public ::testing::Test {
+class PrivateFolderTest : public RuntimeFolderTest {
  protected:
-  void SetUp() override {
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    saved_ = old ? old : "";
-    hadRuntime_ = old != nullptr;
-    setenv("XDG_RUNTIME_DIR", runtime.host().c_str(), 1);
-  }
-  void TearDown() override {
-    if (hadRuntime_)
-      setenv("XDG_RUNTIME_DIR", saved_.c_str(), 1);
-    else
-      unsetenv("XDG_RUNTIME_DIR");
-  }
-  TempFolder runtime, spool;
-  std::string saved_;
-  bool hadRuntime_ = false;
+  TempFolder spool;
 };
 
 TEST_F(PrivateFolderTest, IsCreatedPrivateAndIsTheSameForEverySpellingOfTheSpoolFolder) {

@@ -6,6 +6,7 @@
 
 #include "form_fixture.h"
 #include "platform/files.h"
+#include "queue/job_list.h"
 #include "spool/job_files.h"
 
 namespace fs = std::filesystem;
@@ -81,10 +82,14 @@ TEST_F(TickTest, OnlyOrdinaryJobsAreDispatched) {
   spool.write("quote\".ps", "x");
   spool.write("a\\b.ps", "x");
   tick();
+  tick();
   EXPECT_TRUE(started().empty());
-  EXPECT_EQ(status(), "Visa alla dokument\r\n0 dokument i kö");
+  // Names no script can carry are counted, stay untouched, and are said once why.
+  EXPECT_EQ(status(), "Visa alla dokument\r\n3 dokument i kö");
   EXPECT_EQ(outside.read("secret.ps"), "not yours");
   EXPECT_TRUE(spool.exists("bad\nname.ps"));
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[1], "bad\\x0aname.ps cannot be printed: " + std::string(queue::kUnusableName));
 }
 
 TEST_F(TickTest, KindsOfFilesAreToldApartWithoutFollowingLinks) {

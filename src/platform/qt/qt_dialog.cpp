@@ -3,6 +3,7 @@
 // the file manager).
 #include <QDesktopServices>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -125,8 +126,10 @@ class QtDialog : public ui::Window {
   bool visible() const override { return widget_->isVisible(); }
   void show() override {
     widget_->show();
-    widget_->raise();
-    widget_->activateWindow();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+      widget_->raise();
+      widget_->activateWindow();
+    }
   }
   void hide() override { widget_->hide(); }
   ui::Button* addButton(const ui::ControlLayout& layout) override {

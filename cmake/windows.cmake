@@ -12,11 +12,15 @@ target_compile_definitions(lptspool_host PUBLIC LPTSPOOL_VERSION="${PROJECT_VERS
 # The launcher prints to installed printers through the spooler.
 target_link_libraries(lptspool_host PUBLIC winspool)
 
+file(GLOB LPTSPOOL_QUEUE_SOURCES CONFIGURE_DEPENDS src/queue/*.cpp)
+add_library(lptspool_queue STATIC ${LPTSPOOL_QUEUE_SOURCES})
+target_link_libraries(lptspool_queue PUBLIC lptspool_host)
+
 file(GLOB LPTSPOOL_CORE_SOURCES CONFIGURE_DEPENDS
   src/text/*.cpp src/spool/*.cpp src/shell/*.cpp src/app/*.cpp)
 list(FILTER LPTSPOOL_CORE_SOURCES EXCLUDE REGEX ".*/app/main\\.cpp$")
 add_library(lptspool_core STATIC ${LPTSPOOL_CORE_SOURCES})
-target_link_libraries(lptspool_core PUBLIC lptspool_host)
+target_link_libraries(lptspool_core PUBLIC lptspool_host lptspool_queue lptspool_launch_lib)
 
 file(GLOB LPTSPOOL_MEMORY_SOURCES CONFIGURE_DEPENDS src/platform/memory/*.cpp)
 add_library(lptspool_memory STATIC ${LPTSPOOL_MEMORY_SOURCES})

@@ -1,0 +1,150 @@
+// Job states, the spool folder's listing for the document list, and the printer probes on Windows.
+// The states themselves are not kept here yet (there is no private folder on this host so far):
+// the list and --queue then show every job as waiting.
+#include "platform/job_states.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <ctime>
+
+#include "platform/dos_path.h"
+#include "platform/files.h"
+#include "platform/printer_probe.h"
+
+namespace platform {
+
+namespace {
+
+constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                               FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DEVICE;
+
+std::int64_t unixTimeOf(const FILETIME& t) {
+  const ULONGLONG ticks = (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
+}
+
+bool plainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string::npos;
+}
+
+}  // namespace
+
+bool JobStateStore::open(const std::string&, std::string& error) {
+  error = "job states are not kept on Windows yet";
+  return false;
+}
+bool JobStateStore::write(const std::string&, const std::string&) const {
+  return false;
+}
+bool JobStateStore::read(const std::string&, std::string&) const {
+  return false;
+}
+std::vector<std::string> JobStateStore::readAll() const {
+  return {};
+}
+bool JobStateStore::remove(const std::string&) const {
+  return false;
+}
+
+std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
+  std::vector<SpoolFile> files;
+  const std::size_t cut = dosPattern.rfind('\\');
+  std::string folder;
+  if (cut == std::string::npos || !toHostPath(dosPattern.substr(0, cut + 1), folder)) return files;
+  const std::string pattern = dosPattern.substr(cut + 1);
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do {
+    if ((found.dwFileAttributes & kNotOrdinary) || !matchesPattern(found.cFileName, pattern))
+      continue;
+    files.push_back({found.cFileName,
+                     static_cast<std::int64_t>((static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) |
+                                               found.nFileSizeLow),
+                     unixTimeOf(found.ftLastWriteTime)});
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return files;
+}
+
+bool deleteSpoolFile(const std::string& dosFolder, const std::string& name) {
+  std::string folder;
+  return plainName(name) && toHostPath(dosFolder, folder) &&
+         DeleteFileA((folder + name).c_str()) != 0;
+}
+
+std::int64_t processId() {
+  return static_cast<std::int64_t>(GetCurrentProcessId());
+}
+
+bool processAlive(std::int64_t pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+  if (!process) return false;
+  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+  CloseHandle(process);
+  return alive;
+}
+
+std::int64_t unixTime() {
+  return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+PathProbe probePath(const std::string& hostPath) {
+  PathProbe probe;
+  const DWORD attributes = GetFileAttributesA(hostPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    probe.error = hostPath + ": not found";
+    return probe;
+  }
+  probe.kind =
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathProbe::Kind::Folder : PathProbe::Kind::File;
+  probe.writable = !(attributes & FILE_ATTRIBUTE_READONLY);
+  if (!probe.writable) probe.error = hostPath + ": read-only";
+  return probe;
+}
+
+bool canCreateFolder(const std::string& hostPath, std::string& error) {
+  std::string path = hostPath;
+  for (;;) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) {
+      error = hostPath + ": not an absolute path";
+      return false;
+    }
+    path = path.substr(0, cut + 1);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (path.size() <= 3) break;
+      continue;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    break;
+  }
+  error = path + ": not a folder";
+  return false;
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+  char fullA[MAX_PATH], fullB[MAX_PATH];
+  if (!GetFullPathNameA(a.c_str(), MAX_PATH, fullA, nullptr) ||
+      !GetFullPathNameA(b.c_str(), MAX_PATH, fullB, nullptr))
+    return false;
+  std::string x = fullA, y = fullB;
+  while (!x.empty() && x.back() == '\\') x.pop_back();
+  while (!y.empty() && y.back() == '\\') y.pop_back();
+  return CompareStringOrdinal(std::wstring(x.begin(), x.end()).c_str(), -1,
+                              std::wstring(y.begin(), y.end()).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool findProgram(const std::string& name, std::string& path) {
+  char found[MAX_PATH];
+  const DWORD n = SearchPathA(nullptr, name.c_str(), ".exe", MAX_PATH, found, nullptr);
+  if (n == 0 || n >= MAX_PATH) return false;
+  path = found;
+  return true;
+}
+
+}  // namespace platform

@@ -1,6 +1,7 @@
 #include "app/frm_list.h"
 
 #include "app/frm_main.h"
+#include "platform/dos_path.h"
 #include "platform/job_states.h"
 #include "queue/job_list.h"
 
@@ -73,8 +74,10 @@ void frmList::Refresh() {
   lvwJobs->setRows(rows);
   lvwJobs->setCurrentRow(selected);
   cmdRemove->setEnabled(!rows.empty());
+  std::string folder = main_.PrintingDir;
+  platform::toHostPath(main_.PrintingDir, folder);  // the folder as the user's own tools name it
   std::string text = main_.printerProblem.empty()
-                         ? std::to_string(rows.size()) + " dokument i " + main_.PrintingDir
+                         ? std::to_string(rows.size()) + " dokument i " + queue::printable(folder)
                          : "Skrivaren fungerar inte: " + main_.printerProblem;
   if (!note_.empty()) text += "\n" + note_;
   lblPrinter->setCaption(text);

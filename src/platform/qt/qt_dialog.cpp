@@ -54,6 +54,7 @@ class QtTable : public QtControl<ui::Table> {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     table_->setWordWrap(false);
   }
   void setRows(const std::vector<std::vector<std::string>>& rows) override {
@@ -63,10 +64,14 @@ class QtTable : public QtControl<ui::Table> {
       for (std::size_t c = 0; c < rows[r].size(); ++c) {
         auto* item = table_->item(static_cast<int>(r), static_cast<int>(c));
         const QString text = fromUtf8(rows[r][c]);
-        if (!item)
-          table_->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(text));
-        else if (item->text() != text)
+        if (!item) {
+          item = new QTableWidgetItem;
+          table_->setItem(static_cast<int>(r), static_cast<int>(c), item);
+        }
+        if (item->text() != text) {
           item->setText(text);
+          item->setToolTip(text);  // a long reason is cut off in its column
+        }
       }
     table_->resizeColumnsToContents();
   }

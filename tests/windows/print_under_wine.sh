@@ -1,0 +1,118 @@
+#!/bin/sh
+# End to end under Wine: the Windows server on its spool folders prints through
+# lptspool-launch.exe to a folder, to LPT1 led to a file and then to a FIFO, and to a Windows
+# printer that is a queue of a private CUPS; each job once and byte for byte, every spool folder
+# empty afterwards. A printer that refuses jobs keeps its job. Usage: print_under_wine.sh BIN_DIR
+set -eu
+bin=$1
+here=$(cd "$(dirname "$0")" && pwd)
+tmp=$(mktemp -d /tmp/lptwin.XXXXXX)
+pids=""
+cupsd_pid=""
+WINEPREFIX=$tmp/prefix
+WINEDEBUG=-all
+WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer in a fresh prefix
+LPTSPOOL_SETTLE_MS=200
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LPTSPOOL_SETTLE_MS
+cleanup() {
+  set +e
+  wineserver -k 2>/dev/null
+  for pid in $pids; do kill "$pid" 2>/dev/null; done
+  [ -n "$cupsd_pid" ] && kill "$cupsd_pid" 2>/dev/null && wait "$cupsd_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+. "$here/../shell_lib.sh"
+. "$here/../reliability/cups.sh"
+
+dos() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# A private display: the server's timer runs in its window.
+n=60
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids="$pids $!"
+DISPLAY=:$n
+export DISPLAY
+wait_for 20 test -e "/tmp/.X11-unix/X$n" || fail "Xvfb did not start"
+
+start_cups
+add_queue office "$tmp/office"
+add_queue broken "$tmp/broken"
+cupsreject broken
+
+wineboot -i >/dev/null 2>&1 || fail "wineboot could not make the prefix"
+: >"$tmp/lpt1.out"
+ln -sfn "$tmp/lpt1.out" "$WINEPREFIX/dosdevices/lpt1"
+
+# job NAME SPOOL: a job whose bytes a printer path might mangle, kept in jobs/NAME, dropped whole.
+mkdir "$tmp/jobs"
+job() {
+  { printf 'JOB %s\r\n\032\033E\t\377\200\000\n' "$1"; head -c "$((20000 + $(od -An -N2 -tu2 /dev/urandom)))" /dev/urandom; } >"$tmp/jobs/$1"
+  cp "$tmp/jobs/$1" "$2/.$1.part"
+  mv "$2/.$1.part" "$2/$1.PS"
+}
+server() {  # server SPOOL [LPT1]
+  mkdir -p "$1"
+  if [ $# -gt 1 ]; then
+    LPT1=$2 wine "$bin/lptspool.exe" "PRINTINGDIR=\"$(dos "$1")\\\"" >/dev/null 2>&1 &
+  else
+    env -u LPT1 wine "$bin/lptspool.exe" "PRINTINGDIR=\"$(dos "$1")\\\"" >/dev/null 2>&1 &
+  fi
+  pids="$pids $!"
+}
+empty() { [ -z "$(ls -A "$1")" ]; }
+# printed_once SINK_DIR JOB...: the folder holds each job exactly once, and nothing else.
+printed_once() {
+  dir=$1
+  shift
+  [ "$(ls -A "$dir" | wc -l)" -eq $# ] || fail "$dir holds $(ls -A "$dir" | wc -l) files for $# jobs"
+  for j in "$@"; do
+    found=0
+    for f in "$dir"/*; do cmp -s "$f" "$tmp/jobs/$j" && found=$((found + 1)); done
+    [ "$found" -eq 1 ] || fail "$j is in $dir $found times"
+  done
+}
+# one_after_other FILE A B: the file holds both jobs whole, one after the other.
+one_after_other() {
+  cat "$tmp/jobs/$2" "$tmp/jobs/$3" | cmp -s - "$1" ||
+    cat "$tmp/jobs/$3" "$tmp/jobs/$2" | cmp -s - "$1"
+}
+
+mkdir "$tmp/out"
+server "$tmp/to-folder" "$(dos "$tmp/out")"
+server "$tmp/to-printer" office
+server "$tmp/to-broken" broken
+server "$tmp/to-lpt1"
+sleep 1  # the servers' first tick finds the jobs already there or the next one does
+job F1 "$tmp/to-folder"
+job F2 "$tmp/to-folder"
+job P1 "$tmp/to-printer"
+job P2 "$tmp/to-printer"
+job B1 "$tmp/to-broken"
+job L1 "$tmp/to-lpt1"
+job L2 "$tmp/to-lpt1"
+for s in to-folder to-printer to-lpt1; do
+  wait_for 90 empty "$tmp/$s" || fail "$s still holds: $(ls -A "$tmp/$s")"
+done
+printed_once "$tmp/out" F1 F2
+wait_for 30 queue_idle office || fail "the office queue did not finish"
+printed_once "$tmp/office" P1 P2
+one_after_other "$tmp/lpt1.out" L1 L2 || fail "LPT1's file does not hold L1 and L2 whole"
+
+# LPT1 now leads to a FIFO; its reader also holds it for writing, so it never sees an end.
+mkfifo "$tmp/lpt1.fifo"
+: >"$tmp/fifo.out"
+cat 0<>"$tmp/lpt1.fifo" >"$tmp/fifo.out" &
+pids="$pids $!"
+ln -sfn "$tmp/lpt1.fifo" "$WINEPREFIX/dosdevices/lpt1"
+job L3 "$tmp/to-lpt1"
+job L4 "$tmp/to-lpt1"
+wait_for 90 empty "$tmp/to-lpt1" || fail "to-lpt1 still holds: $(ls -A "$tmp/to-lpt1")"
+wait_for 10 one_after_other "$tmp/fifo.out" L3 L4 || fail "the FIFO did not get L3 and L4 whole"
+
+# Several ticks have passed: the refused job is still there, whole, and the queue got nothing.
+cmp -s "$tmp/to-broken/B1.PS" "$tmp/jobs/B1" || fail "the refused job was not kept whole"
+[ -z "$(ls -A "$tmp/broken" 2>/dev/null)" ] || fail "the refusing queue printed something"
+echo "printed under Wine: folder, printer, LPT1 to a file and to a FIFO; refused job kept"

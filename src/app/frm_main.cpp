@@ -37,6 +37,7 @@ frmMain::frmMain(ui::Toolkit& toolkit) : toolkit_(toolkit) {
   lblMove->MouseMove = [this](int b, int s, float x, float y) { lblMove_MouseMove(b, s, x, y); };
   lblMove->DblClick = [this] { lblMove_DblClick(); };
   pichook->MouseDown = [this](int b, int s, float x, float y) { pichook_MouseDown(b, s, x, y); };
+  pichook->TrayGone = [this] { pichook_TrayGone(); };
   tmrMove->Tick = [this] { tmrMove_Timer(); };
   tmrPrint->Tick = [this] { tmrPrint_Timer(); };
   window->Resize = [this] { Form_Resize(); };
@@ -50,4 +51,5 @@ frmMain::~frmMain() {
   Form_Unload();
   window->Resize = nullptr;
   window->WorkAreaChanged = nullptr;
+  pichook->TrayGone = nullptr;
 }

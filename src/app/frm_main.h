@@ -44,6 +44,8 @@ class frmMain {
   void Screen_WorkAreaChanged();
   // Opens the job states of the spool folder (spool/job_tracking.cpp); part of start-up.
   void startTracking();
+  // The tray went away with our icon in it: a hidden window would be out of reach.
+  void pichook_TrayGone();
 
   // Members.
   float myX = 0;

@@ -67,6 +67,8 @@ class Label : public Control {
 class PictureBox : public Control {
  public:
   MouseHandler MouseDown;
+  // The tray that holds this box's icon went away (its panel ended or was removed).
+  std::function<void()> TrayGone;
 };
 
 // Rows of text under column headers, one row selectable at a time.

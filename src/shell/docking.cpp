@@ -1,5 +1,6 @@
-// Docking: the window's home is flush with the screen's right edge, its bottom on the top of the
-// taskbar. It slides home one fifteenth of the way per tick and can be dragged by its top strip.
+// Docking: the window's home is flush with the work area's right edge, its bottom on the top of
+// the taskbar. It slides home one fifteenth of the way per tick and can be dragged by its top
+// strip.
 #include <cmath>
 
 #include "app/frm_main.h"
@@ -12,7 +13,10 @@ platform::RECT frmMain::taskbarRect() {
 }
 
 float frmMain::targetLeft() {
-  return toolkit_.screen().width() - window->width();
+  // Against the work area's right edge, not the screen's: a panel on the right would cover the
+  // window otherwise.
+  const ui::Screen& screen = toolkit_.screen();
+  return static_cast<float>(screen.workArea().right) * screen.twipsPerPixelX() - window->width();
 }
 
 float frmMain::targetTop() {
@@ -39,8 +43,21 @@ void frmMain::tmrMove_Timer() {
   // the panel like one placed there at start-up.
   dockedLeft_ = targetLeft();
   dockedTop_ = targetTop();
-  window->setLeft((dockedLeft_ - left) / 15 + left);
-  window->setTop((dockedTop_ - top) / 15 + top);
+  const float nextLeft = (dockedLeft_ - left) / 15 + left;
+  const float nextTop = (dockedTop_ - top) / 15 + top;
+  // Within half a pixel the window is home: it rests there and the timer stops, so an idle
+  // server does not wake a hundred times a second. A panel that moves later is followed through
+  // the work area's change, as for a window placed there at start-up.
+  const ui::Screen& screen = toolkit_.screen();
+  if (std::fabs(dockedLeft_ - nextLeft) < screen.twipsPerPixelX() / 2 &&
+      std::fabs(dockedTop_ - nextTop) < screen.twipsPerPixelY() / 2) {
+    window->setLeft(dockedLeft_);
+    window->setTop(dockedTop_);
+    tmrMove->setEnabled(false);
+    return;
+  }
+  window->setLeft(nextLeft);
+  window->setTop(nextTop);
 }
 
 void frmMain::lblMove_MouseDown(int /*Button*/, int /*Shift*/, float X, float Y) {

@@ -59,6 +59,16 @@ void frmMain::pichook_MouseDown(int /*Button*/, int /*Shift*/, float X, float /*
   }
 }
 
+void frmMain::pichook_TrayGone() {
+  if (!window->visible()) {
+    window->show();
+    Form_Resize();
+  } else {
+    // Shown by a right click, the icon was left in place; it is gone with the tray now.
+    removeTrayIcon();
+  }
+}
+
 void frmMain::Form_Unload() {
   removeTrayIcon();
 }

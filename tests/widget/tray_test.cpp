@@ -111,6 +111,28 @@ TEST_F(ShellTest, WithoutATrayHidingLeavesTheWindowVisible) {
   EXPECT_EQ(win32().topmostCalls.size(), 2u);
 }
 
+TEST_F(ShellTest, WhenTheTrayGoesAwayAHiddenWindowComesBack) {
+  start();
+  form.window->setLeft(4000);
+  form.cmdClose_Click();
+  form.pichook_TrayGone();
+  EXPECT_TRUE(window().visible());
+  EXPECT_FLOAT_EQ(form.window->left(), 4000);
+  EXPECT_EQ(win32().topmostCalls.size(), 2u);
+  EXPECT_FALSE(win32().iconPresent);
+
+  // Shown by a right click, the window keeps sliding; the icon left behind is let go.
+  form.cmdClose_Click();
+  trayMessage(platform::WM_RBUTTONUP);
+  form.pichook_TrayGone();
+  EXPECT_TRUE(window().visible());
+  EXPECT_TRUE(tmrMove().enabled());
+  EXPECT_FALSE(win32().iconPresent);
+  form.cmdClose_Click();  // a new tray takes the icon again
+  EXPECT_FALSE(window().visible());
+  EXPECT_TRUE(win32().iconPresent);
+}
+
 TEST_F(ShellTest, UnloadAndDestructionRemoveTheIcon) {
   start();
   form.cmdClose_Click();

@@ -168,10 +168,15 @@ void WindowTest::statusButtonRestoresHeight() {
 
 void WindowTest::trayMessagesReachPichook() {
   using qtui::QtWin32;
-  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::DoubleClick), platform::WM_LBUTTONDBLCLK);
-  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Context), platform::WM_RBUTTONUP);
-  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Trigger), platform::WM_LBUTTONUP);
-  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::MiddleClick), 0u);
+  // On a StatusNotifierItem tray the single activation is the way back, as a double click is
+  // on an XEmbed tray, where a single click does nothing.
+  for (bool sni : {false, true}) {
+    QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::DoubleClick, sni), platform::WM_LBUTTONDBLCLK);
+    QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Context, sni), platform::WM_RBUTTONUP);
+    QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::MiddleClick, sni), 0u);
+  }
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Trigger, false), platform::WM_LBUTTONUP);
+  QCOMPARE(QtWin32::messageOf(QSystemTrayIcon::Trigger, true), platform::WM_LBUTTONDBLCLK);
 
   auto* hook = static_cast<qtui::QtPictureBox*>(form_->pichook);
   form_->window->hide();

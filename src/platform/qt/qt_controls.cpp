@@ -163,7 +163,8 @@ QtTimer::QtTimer(QObject* parent, const std::string& name, int interval)
     : timer_(new QTimer(parent)) {
   timer_->setObjectName(QString::fromStdString(name));
   timer_->setInterval(interval);
-  timer_->setTimerType(interval < 100 ? Qt::PreciseTimer : Qt::CoarseTimer);
+  // A coarse timer may fire up to 5% late, and the first tick is promised 7000 ms after the start.
+  timer_->setTimerType(Qt::PreciseTimer);
   QObject::connect(timer_, &QTimer::timeout, [this] {
     if (Tick) Tick();
   });

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/qt/qt_units.h"
+#include "platform/qt/tray_watch.h"
 #include "platform/toolkit.h"
 
 namespace qtui {
@@ -66,6 +68,9 @@ class QtPictureBox : public QtControl<ui::PictureBox> {
   QtPictureBox(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame);
   // Delivers a tray message the way the Windows toolkit does: a press whose X is the message.
   void deliverTrayMessage(uint32_t message);
+  void trayGone() {
+    if (TrayGone) TrayGone();
+  }
 
  private:
   HookWidget* hook_;
@@ -138,7 +143,7 @@ class QtScreen : public ui::Screen {
 
 class QtWin32 : public platform::Win32 {
  public:
-  explicit QtWin32(QtToolkit& toolkit) : toolkit_(toolkit) {}
+  explicit QtWin32(QtToolkit& toolkit);
   ~QtWin32() override;
   intptr_t ShellExecuteA(HWND hwnd, const char* lpOperation, const char* lpFile,
                          const char* lpParameters, const char* lpDirectory, int nShowCmd) override;
@@ -150,12 +155,23 @@ class QtWin32 : public platform::Win32 {
   static constexpr HWND kTaskbar = 0x7A5C;
   // The icon added for (hWnd, uID), or null; for tests and diagnostics.
   QSystemTrayIcon* trayIcon(HWND hWnd, uint32_t uID) const;
-  // The mouse message the icon's window would receive for a Qt activation; 0 for none.
-  static uint32_t messageOf(QSystemTrayIcon::ActivationReason reason);
+  // The icon's menu, which only a StatusNotifierItem tray gets; null otherwise.
+  QMenu* trayMenu(HWND hWnd, uint32_t uID) const;
+  // The mouse message the icon's window would receive for a Qt activation; 0 for none. A
+  // StatusNotifierItem tray activates on a single click and has no double click, so there the
+  // activation is what a double click is elsewhere.
+  static uint32_t messageOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
+  // For tests: act as if the tray holding the icons went away.
+  void trayGone();
 
  private:
+  struct Icon {
+    std::unique_ptr<QMenu> menu;  // outlives the icon that shows it
+    std::unique_ptr<QSystemTrayIcon> icon;
+  };
   QtToolkit& toolkit_;
-  std::map<std::pair<HWND, uint32_t>, std::unique_ptr<QSystemTrayIcon>> icons_;
+  std::map<std::pair<HWND, uint32_t>, Icon> icons_;
+  TrayWatch watch_;
 };
 
 class QtToolkit : public ui::Toolkit {

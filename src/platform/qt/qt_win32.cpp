@@ -2,6 +2,7 @@
 // taskbar as the panel that reserves a screen edge, topmost as the window manager's "above".
 #include <QScreen>
 #include <cstring>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/qt/qt_toolkit.h"
@@ -16,7 +17,9 @@ intptr_t QtWin32::ShellExecuteA(HWND, const char*, const char* lpFile, const cha
   return platform::shellExecute(lpFile ? lpFile : "", lpDirectory ? lpDirectory : "");
 }
 
-uint32_t QtWin32::messageOf(QSystemTrayIcon::ActivationReason reason) {
+QtWin32::QtWin32(QtToolkit& toolkit) : toolkit_(toolkit), watch_([this] { trayGone(); }) {}
+
+uint32_t QtWin32::messageOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
   // Qt reports a press of the right button as the context request; the release follows at once.
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:
@@ -24,7 +27,7 @@ uint32_t QtWin32::messageOf(QSystemTrayIcon::ActivationReason reason) {
     case QSystemTrayIcon::Context:
       return platform::WM_RBUTTONUP;
     case QSystemTrayIcon::Trigger:
-      return platform::WM_LBUTTONUP;
+      return statusNotifier ? platform::WM_LBUTTONDBLCLK : platform::WM_LBUTTONUP;
     default:
       return 0;
   }
@@ -36,30 +39,60 @@ bool QtWin32::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* da
   if (dwMessage == platform::NIM_DELETE) {
     const auto found = icons_.find(key);
     if (found == icons_.end()) return false;
-    found->second->hide();
+    found->second.icon->hide();
     icons_.erase(found);
+    if (icons_.empty()) watch_.stop();
     return true;
   }
   if (dwMessage != platform::NIM_ADD || icons_.count(key)) return false;
   if (!toolkit_.pictureOf(data->hWnd) || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
-  auto icon = std::make_unique<QSystemTrayIcon>(toolkit_.programIcon());
+  const bool statusNotifier = TrayWatch::statusNotifierHost();
+  Icon entry;
+  entry.icon = std::make_unique<QSystemTrayIcon>(toolkit_.programIcon());
   const size_t tipLength = strnlen(data->szTip, sizeof data->szTip);
-  icon->setToolTip(QString::fromLocal8Bit(data->szTip, static_cast<qsizetype>(tipLength)));
+  entry.icon->setToolTip(QString::fromLocal8Bit(data->szTip, static_cast<qsizetype>(tipLength)));
   const HWND hook = data->hWnd;
-  QObject::connect(icon.get(), &QSystemTrayIcon::activated,
-                   [this, hook](QSystemTrayIcon::ActivationReason reason) {
-                     QtPictureBox* box = toolkit_.pictureOf(hook);
-                     const uint32_t message = messageOf(reason);
-                     if (box && message) box->deliverTrayMessage(message);
+  auto deliver = [this, hook](uint32_t message) {
+    QtPictureBox* box = toolkit_.pictureOf(hook);
+    if (box && message) box->deliverTrayMessage(message);
+  };
+  QObject::connect(entry.icon.get(), &QSystemTrayIcon::activated,
+                   [deliver, statusNotifier](QSystemTrayIcon::ActivationReason reason) {
+                     deliver(messageOf(reason, statusNotifier));
                    });
-  icon->show();
-  icons_[key] = std::move(icon);
+  if (statusNotifier) {
+    // These trays show the item's menu on a right click; it offers what the double click and
+    // the right click do on the other trays. An XEmbed tray keeps its plain right click.
+    entry.menu = std::make_unique<QMenu>();
+    QObject::connect(entry.menu->addAction(QString::fromUtf8("Visa fönstret")), &QAction::triggered,
+                     [deliver] { deliver(platform::WM_LBUTTONDBLCLK); });
+    QObject::connect(entry.menu->addAction(QString::fromUtf8("Till hörnet")), &QAction::triggered,
+                     [deliver] { deliver(platform::WM_RBUTTONUP); });
+    entry.icon->setContextMenu(entry.menu.get());
+  }
+  entry.icon->show();
+  icons_[key] = std::move(entry);
+  watch_.watch(statusNotifier);
   return true;
 }
 
 QSystemTrayIcon* QtWin32::trayIcon(HWND hWnd, uint32_t uID) const {
   const auto found = icons_.find(std::make_pair(hWnd, uID));
-  return found == icons_.end() ? nullptr : found->second.get();
+  return found == icons_.end() ? nullptr : found->second.icon.get();
+}
+
+QMenu* QtWin32::trayMenu(HWND hWnd, uint32_t uID) const {
+  const auto found = icons_.find(std::make_pair(hWnd, uID));
+  return found == icons_.end() ? nullptr : found->second.menu.get();
+}
+
+void QtWin32::trayGone() {
+  watch_.stop();
+  // The handlers remove icons from the map: tell each box once, from a copy of the keys.
+  std::vector<HWND> boxes;
+  for (const auto& entry : icons_) boxes.push_back(entry.first.first);
+  for (HWND hook : boxes)
+    if (QtPictureBox* box = toolkit_.pictureOf(hook)) box->trayGone();
 }
 
 HWND QtWin32::FindWindowA(const char* lpClassName, const char* lpWindowName) {

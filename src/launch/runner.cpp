@@ -1,5 +1,6 @@
 #include "launch/runner.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -108,8 +109,16 @@ class Runner {
     platform::FileStamp settled;
     auto stamp = [&job](platform::FileStamp& s) { return job.stamp(s); };
     auto stillWritten = [&job] { return job.writers() == platform::JobFile::Writers::Some; };
+    // A job last changed longer than the settle time ago, and that we know nobody holds open for
+    // writing, has already been still for as long as the wait would watch it. Where the host
+    // cannot tell about writers (or the file's clock is ahead of ours), it is watched as usual.
+    auto settledAlready = [this, &job](const platform::FileStamp& s) {
+      const std::int64_t lastChangeNs = std::max(s.mtimeNs, s.ctimeNs);
+      return clock_.realTimeNs() - lastChangeNs >= options_.settleMs * 1000000 &&
+             job.writers() == platform::JobFile::Writers::None;
+    };
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
-                                     stillWritten);
+                                     stillWritten, settledAlready);
     if (settle == Settle::GaveUp)
       return report(job.name(), JobState::StillWritten, "still being written; left for later"),
              false;

@@ -4,9 +4,14 @@ namespace launch {
 
 Settle waitUntilSettled(const std::function<bool(platform::FileStamp&)>& stamp,
                         platform::Clock& clock, std::int64_t settleMs, std::int64_t giveUpMs,
-                        platform::FileStamp& settled, const std::function<bool()>& stillWritten) {
+                        platform::FileStamp& settled, const std::function<bool()>& stillWritten,
+                        const std::function<bool(const platform::FileStamp&)>& settledAlready) {
   platform::FileStamp before;
   if (!stamp(before)) return Settle::Failed;
+  if (settledAlready && settledAlready(before)) {
+    settled = before;
+    return Settle::Complete;
+  }
   const std::int64_t start = clock.nowMs();
   for (;;) {
     clock.sleepMs(settleMs);

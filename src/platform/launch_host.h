@@ -29,9 +29,11 @@ class Clock {
   virtual ~Clock() = default;
   virtual std::int64_t nowMs() = 0;
   virtual void sleepMs(std::int64_t ms) = 0;
+  // Wall-clock time, nanoseconds since the epoch: the clock file times are stamped with.
+  virtual std::int64_t realTimeNs() = 0;
 };
 
-// Monotonic time and real sleeping.
+// Monotonic time, real sleeping and the real-time clock.
 Clock& systemClock();
 
 // Keeps a vanished reader from killing the process: writes to it then fail with an error instead.

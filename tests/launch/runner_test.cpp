@@ -22,6 +22,9 @@ namespace fs = std::filesystem;
 class FakeClock : public platform::Clock {
  public:
   std::int64_t nowMs() override { return now; }
+  // Real time by default, so that a job written just now counts as changed just now.
+  std::int64_t realTimeNs() override { return platform::systemClock().realTimeNs() + aheadNs; }
+  std::int64_t aheadNs = 0;
   void sleepMs(std::int64_t ms) override {
     now += ms;
     ++sleeps;
@@ -234,6 +237,38 @@ TEST_F(Runs, AJobHeldOpenByItsWriterWaitsForIt) {
 }
 
 #ifndef _WIN32  // the printer is a POSIX shell command
+TEST_F(Runs, AJobStillLongEnoughAlreadyPrintsWithoutAWait) {
+  // The last change is as old as the clock is put ahead; only a job nobody holds open for
+  // writing and last changed a settle time ago or more skips the wait.
+  struct Case {
+    const char* name;
+    std::int64_t aheadMs;
+    bool heldOpen;
+    int sleeps;
+  };
+  const Case cases[] = {
+      {"closed long ago", 5000, false, 0},
+      {"changed just now", 0, false, 1},
+      {"changed a moment ago", 1000, false, 1},
+      {"old but held open", 5000, true, 2},
+  };
+  options_.settleMs = 2000;
+  for (const Case& c : cases) {
+    clock_.sleeps = 0;
+    clock_.aheadNs = c.aheadMs * 1000000;
+    writeFile(spool_ / "A.PS", "job");
+    auto writer = std::make_unique<std::ofstream>();
+    if (c.heldOpen) writer->open(spool_ / "A.PS", std::ios::app);
+    clock_.onSleep = [&] {
+      if (clock_.sleeps == 2) writer.reset();
+    };
+    EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kDone) << c.name;
+    EXPECT_EQ(clock_.sleeps, c.sleeps) << c.name;
+    EXPECT_FALSE(has("A.PS")) << c.name;
+  }
+  EXPECT_EQ(printed().size(), 4u);
+}
+
 TEST_F(Runs, AJobChangedDuringTheCopyStays) {
   writeFile(spool_ / "A.PS", "job");
   // The command itself touches the job after taking it, as a late writer would.

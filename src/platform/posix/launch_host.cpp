@@ -90,6 +90,11 @@ class SystemClock : public Clock {
   void sleepMs(std::int64_t ms) override {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
   }
+  std::int64_t realTimeNs() override {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
 };
 
 }  // namespace

@@ -21,10 +21,18 @@ const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 TrayWatch::TrayWatch(std::function<void()> gone) : gone_(std::move(gone)) {}
 
 TrayWatch::~TrayWatch() {
+  bus_.reset();
   stop();
 }
 
 bool TrayWatch::statusNotifierHost() {
+  // Qt makes this choice once, for the first tray icon of the process, and keeps it; so do we, or
+  // a panel started later would have us read an XEmbed icon's clicks the StatusNotifier way.
+  static const bool host = askBus();
+  return host;
+}
+
+bool TrayWatch::askBus() {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(kWatcher))
     return false;
@@ -46,7 +54,7 @@ void TrayWatch::watch(bool statusNotifier) {
     // A new owner means the old panel went; the icon went with it.
     QObject::connect(bus_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
                      [this](const QString&, const QString& oldOwner, const QString&) {
-                       if (!oldOwner.isEmpty()) lost();
+                       if (!oldOwner.isEmpty()) later();
                      });
     return;
   }
@@ -57,8 +65,19 @@ void TrayWatch::watch(bool statusNotifier) {
   }
 }
 
+void TrayWatch::later() {
+  // Not from inside a signal or the event filter: the handler shows a window and changes the
+  // tray. A watch stopped or renewed meanwhile is not told.
+  const unsigned generation = generation_;
+  QTimer::singleShot(0, this, [this, generation] {
+    if (generation == generation_) lost();
+  });
+}
+
 void TrayWatch::stop() {
-  bus_.reset();
+  ++generation_;
+  // Stopping may come from inside the watcher's own signal.
+  if (bus_) bus_.release()->deleteLater();
   manager_ = 0;
   if (filtering_ && QCoreApplication::instance())
     QCoreApplication::instance()->removeNativeEventFilter(this);
@@ -68,8 +87,7 @@ void TrayWatch::stop() {
 bool TrayWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
   if (manager_ && eventType == "xcb_generic_event_t" && isDestroyOf(message, manager_)) {
     manager_ = 0;
-    // Not from inside the event filter: the handler shows a window and changes the tray.
-    QTimer::singleShot(0, this, [this] { lost(); });
+    later();
   }
   return false;
 }

@@ -1,0 +1,227 @@
+#!/bin/bash
+# The window with the panels of Xfce and LXQt, each on a private session bus, where their trays
+# are StatusNotifier hosts: a click on the icon brings the window back, a right click opens the
+# icon's menu. (Neither panel's tray works without a bus; the XEmbed tray is tint2's, in
+# desktop_test.sh.) Also: the docked place with a panel at the bottom, the right or the top; the
+# window above a raised normal window; and the window back on screen when the tray goes away while
+# it is hidden.
+# Usage: panels_test.sh LPTSPOOL_BINARY
+set -u
+program=$1
+
+source "$(dirname "$0")/desktop_lib.sh"
+need_tools Xvfb openbox xdotool xprop xwininfo xmessage xfce4-panel lxqt-panel dbus-daemon gdbus
+start_x
+
+# A private session bus, ended by its PID with the panel.
+bus_pid=
+start_bus() {
+  dbus-daemon --session --fork --print-address=4 --print-pid=5 4>"$work/bus" 5>"$work/bus.pid"
+  bus_pid=$(head -n1 "$work/bus.pid")
+  pids+=("$bus_pid")
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+}
+panel_pid=
+panel_log=0
+start_xfce() {  # start_xfce POSITION: xfconf's panel position string, e.g. p=8 (bottom)
+  local config=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml
+  mkdir -p "$config"
+  cat >"$config/xfce4-panel.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="$1;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+XML
+  panel_log=$((panel_log + 1))
+  xfce4-panel >"$work/panel$panel_log.log" 2>&1 &
+  panel_pid=$!
+  pids+=("$panel_pid")
+  wait_for 15 panel_reserved
+  # xfconfd is started by the bus for the panel; it is ours to end too.
+  local xfconfd
+  xfconfd=$(gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+    -m org.freedesktop.DBus.GetConnectionUnixProcessID org.xfce.Xfconf 2>/dev/null |
+    tr -dc '0-9 ' | awk '{print $NF}')
+  [[ -n $xfconfd ]] && pids+=("$xfconfd")
+}
+start_lxqt() {  # start_lxqt Bottom|Top|Right
+  mkdir -p "$XDG_CONFIG_HOME/lxqt"
+  printf '[panel1]\nplugins=statusnotifier, tray\nposition=%s\npanelSize=30\niconSize=22\n%s\n' \
+    "$1" '[statusnotifier]
+type=statusnotifier
+[tray]
+type=tray' >"$XDG_CONFIG_HOME/lxqt/panel.conf"
+  panel_log=$((panel_log + 1))
+  lxqt-panel >"$work/panel$panel_log.log" 2>&1 &
+  panel_pid=$!
+  pids+=("$panel_pid")
+  wait_for 15 panel_reserved
+}
+# Reserved its edge and, with a bus, hosts StatusNotifier items: Qt chooses the tray protocol once,
+# at the program's first icon.
+panel_reserved() {
+  [[ "$(work_area)" != "0 0 1024 768" ]] || return 1
+  [[ -z $bus_pid ]] || gdbus call --session -d org.kde.StatusNotifierWatcher \
+    -o /StatusNotifierWatcher -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+    IsStatusNotifierHostRegistered 2>/dev/null | grep -q true
+}
+# Ends the panel and the bus, then waits for the work area to be whole again.
+end_desktop() {
+  kill "$panel_pid" 2>/dev/null
+  wait "$panel_pid" 2>/dev/null
+  if [[ -n $bus_pid ]]; then
+    kill "$bus_pid" 2>/dev/null
+    wait_for 5 bash -c "! kill -0 $bus_pid 2>/dev/null"
+  fi
+  bus_pid=
+  export DBUS_SESSION_BUS_ADDRESS=$no_bus
+  wait_for 10 bash -c '[[ "$(xprop -root _NET_WORKAREA)" == *"= 0, 0, 1024, 768"* ]]'
+}
+
+# Where the window docks: the work area's bottom-right corner.
+docked() {
+  local l t r b
+  read -r l t r b <<<"$(work_area)"
+  echo "$((r - 130)) $((b - 130))"
+}
+sni_items() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+    RegisteredStatusNotifierItems 2>/dev/null
+}
+sni_item_shown() { [[ "$(sni_items)" == *StatusNotifierItem* ]]; }
+sni_item_gone() { ! sni_item_shown; }
+# The first icon of the panel, where the tray is the only plugin: at the left end of a panel at
+# the bottom, at the top end of one on the right.
+icon_slot() {
+  local l t r b
+  read -r l t r b <<<"$(work_area)"
+  if ((r < 1024)); then echo "$(((r + 1024) / 2)) 14"; else echo "14 $(((b + 768) / 2))"; fi
+}
+visible_windows() { xdotool search --onlyvisible --maxdepth 1 '' 2>/dev/null | sort; }
+# menu_choose X Y FRACTION: right click at X,Y, then click the item at FRACTION (in quarters) of
+# the height of the menu that opened.
+menu_choose() {
+  local before menu x y w h
+  before=$(visible_windows)
+  xdotool mousemove --sync "$1" "$2" click 3
+  for _ in $(seq 40); do
+    for menu in $(comm -13 <(echo "$before") <(visible_windows)); do
+      read -r x y w h _ <<<"$(geometry "$menu")"
+      if ((h >= 30 && h <= 200)); then
+        click_at $((x + w / 2)) $((y + h * $3 / 4))
+        return 0
+      fi
+    done
+    sleep 0.05
+  done
+  return 1
+}
+on_top() {  # the window is stacked above the normal window $1
+  local stacking
+  stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2)
+  local ours
+  ours=$(printf '0x%x' "$(main_window)")
+  local theirs
+  theirs=$(printf '0x%x' "$1")
+  [[ "$stacking" == *"$theirs"*"$ours"* ]]
+}
+
+echo "--- xfce4-panel at the bottom, StatusNotifier tray"
+start_bus
+start_xfce p=8 || fail "xfce4-panel did not reserve its panel"
+start_program
+read -r dx dy <<<"$(docked)"
+wait_for 10 window_at "$dx" "$dy" || fail "the window should dock at $dx,$dy, not at $(place)"
+drag_strip "$dx" "$dy" 500 300
+wait_for 5 window_at 500 300 || fail "the drag should put the window at 500,300, not $(place)"
+press_minus 500 300
+wait_for 5 window_hidden || fail "\"-\" should hide the window"
+wait_for 5 sni_item_shown || fail "\"-\" should register the icon with the tray"
+sleep 0.5  # the panel draws the new item
+click_at $(icon_slot)
+wait_for 5 window_at 500 300 || fail "a click on the icon should bring the window back at 500,300, not $(place)"
+wait_for 5 sni_item_gone || fail "back from the tray, the icon should be gone: $(sni_items)"
+press_minus 500 300
+wait_for 5 sni_item_shown && sleep 0.5
+menu_choose $(icon_slot) 3 || fail "a right click on the icon should open its menu"
+wait_for 10 window_at "$dx" "$dy" || fail "\"Till hörnet\" should show the window and slide it home, it is at $(place)"
+xmessage -geometry 300x200+800+500 "a normal window" 2>/dev/null &
+xmessage_pid=$!
+pids+=("$xmessage_pid")
+normal=
+wait_for 5 bash -c "xdotool search --onlyvisible --class Xmessage >/dev/null" &&
+  normal=$(xdotool search --onlyvisible --class Xmessage | head -n1)
+xdotool windowactivate --sync "$normal" windowraise "$normal" 2>/dev/null
+sleep 0.3
+on_top "$normal" || fail "the window should stay above a raised normal window"
+kill "$xmessage_pid"
+press_minus "$dx" "$dy"
+wait_for 5 window_hidden || fail "\"-\" should hide the window again"
+kill "$panel_pid"
+wait_for 5 window_shown || fail "when the tray goes away, the hidden window should come back"
+stop_program
+end_desktop
+
+echo "--- lxqt-panel at the bottom, StatusNotifier tray"
+start_bus
+start_lxqt Bottom || fail "lxqt-panel did not reserve its panel"
+start_program
+read -r dx dy <<<"$(docked)"
+wait_for 10 window_at "$dx" "$dy" || fail "the window should dock at $dx,$dy, not at $(place)"
+press_minus "$dx" "$dy"
+wait_for 5 sni_item_shown && sleep 0.5
+menu_choose $(icon_slot) 1 || fail "a right click on the icon should open its menu"
+wait_for 5 window_at "$dx" "$dy" || fail "\"Visa fönstret\" should bring the window back, it is at $(place)"
+wait_for 5 sni_item_gone || fail "\"Visa fönstret\" should remove the icon: $(sni_items)"
+press_minus "$dx" "$dy"
+wait_for 5 sni_item_shown && sleep 0.5
+click_at $(icon_slot)
+wait_for 5 window_at "$dx" "$dy" || fail "a click on the icon should bring the window back, it is at $(place)"
+stop_program
+end_desktop
+
+echo "--- lxqt-panel on the right"
+start_bus
+start_lxqt Right || fail "lxqt-panel did not reserve its panel"
+start_program
+read -r dx dy <<<"$(docked)"
+((dx < 894)) || fail "the work area should end left of the panel: $(work_area)"
+wait_for 10 window_at "$dx" "$dy" || fail "the window should dock left of the panel at $dx,$dy, not at $(place)"
+press_minus "$dx" "$dy"
+wait_for 5 sni_item_shown && sleep 0.5
+click_at $(icon_slot)
+wait_for 5 window_at "$dx" "$dy" || fail "a click on the icon should bring the window back, it is at $(place)"
+stop_program
+end_desktop
+
+echo "--- lxqt-panel at the top"
+start_bus
+start_lxqt Top || fail "lxqt-panel did not reserve its panel"
+start_program
+wait_for 10 window_at 894 638 || fail "with a panel at the top the window should dock at 894,638, not at $(place)"
+stop_program
+end_desktop
+
+if ((failures)); then
+  for log in "$work"/*.log; do
+    echo "--- $(basename "$log")"
+    tail -n 20 "$log"
+  done
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo PASS

@@ -29,7 +29,7 @@ class Clock {
   virtual ~Clock() = default;
   virtual std::int64_t nowMs() = 0;
   virtual void sleepMs(std::int64_t ms) = 0;
-  // Wall-clock time, nanoseconds since the epoch: the clock file times are stamped with.
+  // Wall-clock time in nanoseconds, on the clock and from the epoch of the job's file stamps.
   virtual std::int64_t realTimeNs() = 0;
 };
 

@@ -75,6 +75,15 @@ class SystemClock : public Clock {
   void sleepMs(std::int64_t ms) override {
     if (ms > 0) ::Sleep(static_cast<DWORD>(ms));
   }
+  // On the clock and from the epoch of the job's file stamps (fileTimeNs).
+  std::int64_t realTimeNs() override {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    LARGE_INTEGER ticks;
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = static_cast<LONG>(now.dwHighDateTime);
+    return fileTimeNs(ticks);
+  }
 };
 
 }  // namespace

@@ -8,18 +8,23 @@
 //                                        over SECONDS, once its start-up threads have gone
 //   bench_probe hwm PID                  peak resident memory of a running process
 //   bench_probe prepare FOLDER JOB       the job's batch script and launcher, as a tick writes them
+//   bench_probe drops SPOOL SINK N SECS  writes N jobs of 8 KiB straight into SPOOL at random
+//                                        moments over SECS seconds; the median and longest time
+//                                        from a job's close until it lands in SINK
 #include <dirent.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -210,6 +215,52 @@ int prepare(const std::string& given, const std::string& job) {
   return 0;
 }
 
+// Whether SINK holds a file for the job (a folder printer names it TIME-JOB).
+bool landed(const std::string& sink, const std::string& job) {
+  DIR* dir = opendir(sink.c_str());
+  if (!dir) return false;
+  bool found = false;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() > job.size() && name.compare(name.size() - job.size(), job.size(), job) == 0 &&
+        name[name.size() - job.size() - 1] == '-')
+      found = true;
+  }
+  closedir(dir);
+  return found;
+}
+
+int drops(const std::string& spool, const std::string& sink, int jobs, double spread) {
+  std::mt19937 random(std::random_device{}());
+  std::uniform_real_distribution<double> moment(0, spread);
+  std::vector<double> at(size_t(jobs), 0), closed(size_t(jobs), -1), waited;
+  for (double& t : at) t = moment(random);
+  std::sort(at.begin(), at.end());
+  const std::string bytes(8192, 'x');
+  const auto start = Clock::now();
+  int next = 0;
+  while (int(waited.size()) < jobs && secondsSince(start) < spread + 60) {
+    if (next < jobs && secondsSince(start) >= at[size_t(next)]) {
+      // Written in place, as a program printing to the folder does.
+      std::ofstream(spool + "/DROP" + std::to_string(next) + ".ps", std::ios::binary) << bytes;
+      closed[size_t(next++)] = secondsSince(start);
+    }
+    for (int i = 0; i < next; ++i)
+      if (closed[size_t(i)] >= 0 && landed(sink, "DROP" + std::to_string(i) + ".ps")) {
+        waited.push_back(secondsSince(start) - closed[size_t(i)]);
+        closed[size_t(i)] = -1;
+      }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  if (int(waited.size()) < jobs)
+    return std::fprintf(stderr, "bench_probe: %zu of %d jobs landed\n", waited.size(), jobs), 1;
+  std::sort(waited.begin(), waited.end());
+  const double median = jobs % 2 ? waited[size_t(jobs / 2)]
+                                 : (waited[size_t(jobs / 2 - 1)] + waited[size_t(jobs / 2)]) / 2;
+  std::printf("median_s %.2f max_s %.2f min_s %.2f\n", median, waited.back(), waited.front());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +275,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "prepare" && argc > 3) return prepare(argv[2], argv[3]);
+  if (command == "drops" && argc > 5)
+    return drops(argv[2], argv[3], std::atoi(argv[4]), std::atof(argv[5]));
   std::fprintf(stderr, "usage: see the top of bench/probe.cpp\n");
   return 2;
 }

@@ -153,6 +153,7 @@ class QtWin32 : public platform::Win32 {
   bool SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
                     uint32_t uFlags) override;
   static constexpr HWND kTaskbar = 0x7A5C;
+  static constexpr int kShowDelayMs = 250;  // an added icon reaches the tray this much later
   // The icon added for (hWnd, uID), or null; for tests and diagnostics.
   QSystemTrayIcon* trayIcon(HWND hWnd, uint32_t uID) const;
   // The icon's menu, which only a StatusNotifierItem tray gets; null otherwise.

@@ -1,6 +1,7 @@
 // The Windows services the window uses, on the desktop: the tray icon as a QSystemTrayIcon, the
 // taskbar as the panel that reserves a screen edge, topmost as the window manager's "above".
 #include <QScreen>
+#include <QTimer>
 #include <cstring>
 #include <vector>
 
@@ -70,7 +71,11 @@ bool QtWin32::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* da
                      [deliver] { deliver(platform::WM_RBUTTONUP); });
     entry.icon->setContextMenu(entry.menu.get());
   }
-  entry.icon->show();
+  // Shown a moment later: start-up adds the icon and the window's first show removes it again
+  // at once. A StatusNotifier host that hears of an item only after its owner has left keeps it
+  // as a ghost (xfce4-panel does); an icon removed this soon never reaches the tray.
+  QSystemTrayIcon* shown = entry.icon.get();
+  QTimer::singleShot(kShowDelayMs, shown, [shown] { shown->show(); });
   icons_[key] = std::move(entry);
   watch_.watch(statusNotifier);
   return true;

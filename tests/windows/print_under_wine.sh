@@ -85,7 +85,6 @@ server "$tmp/to-folder" "$(dos "$tmp/out")"
 server "$tmp/to-printer" office
 server "$tmp/to-broken" broken
 server "$tmp/to-lpt1"
-sleep 1  # the servers' first tick finds the jobs already there or the next one does
 job F1 "$tmp/to-folder"
 job F2 "$tmp/to-folder"
 job P1 "$tmp/to-printer"

@@ -1,7 +1,11 @@
 // Start-up and the status button.
+#include <cstdio>
+
 #include "app/frm_list.h"
 #include "app/frm_main.h"
 #include "app/spool_folder.h"
+#include "platform/dos_path.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "text/text.h"
 
@@ -13,6 +17,14 @@ void frmMain::Form_Load() {
   std::string reason;
   if (!readPrintingDir(platform::commandLine(), PrintingDir, reason)) PrintingDir.clear();
   MkDirX(PrintingDir);
+  // The server runs on all the same and prints once the folder exists, as when it is deleted
+  // later; but a folder that cannot be made is most often a mistyped one, and silence hides it.
+  std::string host;
+  if (!PrintingDir.empty() && !platform::FolderExists(PrintingDir) &&
+      platform::toHostPath(PrintingDir, host))
+    std::fprintf(stderr,
+                 "lptspool: the spool folder %s cannot be created; waiting for it to exist\n",
+                 host.c_str());
   startTracking();
   setStatus("Avstängd");
   toolkit_.doEvents();

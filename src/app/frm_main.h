@@ -18,6 +18,7 @@ class frmList;
 namespace queue {
 class Tracker;
 }
+class JobNames;
 
 class frmMain {
  public:
@@ -88,8 +89,9 @@ class frmMain {
   float targetLeft();
   float targetTop();
   void placeDocked();
-  // One job of the tick (spool/tick.cpp).
-  void dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames);
+  // The sweep and one job of the tick (spool/tick.cpp).
+  void sweepHelperFiles();
+  void dispatchJob(const std::string& jobFileName, JobNames& jobNames);
   void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
 
   ui::Toolkit& toolkit_;

@@ -3,6 +3,8 @@
 // and nothing else; callers decide what a failure means.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -18,12 +20,26 @@ std::string Dir(const std::string& dosPattern);
 // The next name of the list the last Dir(pattern) took, or "" when it is exhausted.
 std::string Dir();
 
+// Deletes the ordinary files matching the pattern that belong to this user, are at most maxBytes
+// long, and whose name and bytes `isOurs` accepts. Links are never followed, nothing but a regular
+// file is opened, and nothing blocks. False when nothing was deleted or a deletion failed.
+using SweepFilter = std::function<bool(const std::string& name, const std::string& bytes)>;
+bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& isOurs);
+
+// Deletes one file by its exact name (a link is removed, never its target).
+bool DeleteFile(const std::string& dosPath);
+
 // Creates one directory; its parent must exist and it must not.
 bool MkDir(const std::string& dosPath);
+// True when the path names a folder (following links, as opening it would).
+bool FolderExists(const std::string& dosPath);
 
 // File slots, numbered 1 to 255 as in the system. A slot holds one open file at a time.
-// Opening for writing creates or truncates and never follows a symbolic link.
-bool OpenForBinaryWrite(int fileNumber, const std::string& dosPath);
+// Opening for writing creates a new file, here and now, with mode 0644 whatever the umask: never
+// an existing file and never through a link, so that nobody else can have prepared or still hold
+// what is written. Taken when the name exists already, in any form.
+enum class Opened { Yes, Taken, Failed };
+Opened OpenForBinaryWrite(int fileNumber, const std::string& dosPath);
 bool OpenForBinaryRead(int fileNumber, const std::string& dosPath);
 bool Put(int fileNumber, const std::string& bytes);
 // Reads the whole file, from its start, as raw bytes.

@@ -63,3 +63,48 @@ std::string shortJobName(const std::string& jobName, unsigned n) {
   if (base.empty()) base = std::string("JOB").substr(0, room);
   return base + suffix;
 }
+
+namespace {
+
+// The name a helper file was written for: its name without the extension the server gives it.
+bool stemOf(const std::string& fileName, const char* extension, std::string& stem) {
+  if (fileName.size() <= 4 || fileName.compare(fileName.size() - 4, 4, extension) != 0)
+    return false;
+  stem = fileName.substr(0, fileName.size() - 4);
+  return true;
+}
+
+// A name as a script line carries it, back to the name: quotes removed, %% read as %.
+std::string unscripted(const std::string& word) {
+  if (word.size() < 2 || word.front() != '"' || word.back() != '"') return word;
+  std::string name;
+  for (size_t i = 1; i + 1 < word.size(); ++i) {
+    name += word[i];
+    if (word[i] == '%' && word[i + 1] == '%') ++i;
+  }
+  return name;
+}
+
+}  // namespace
+
+bool isServerScript(const std::string& fileName, const std::string& bytes) {
+  std::string jobName;
+  if (!stemOf(fileName, ".bat", jobName) || bytes.compare(0, 5, "copy ") != 0) return false;
+  // The job's name as line 2 gives it; rebuilding the four lines from it must give these bytes.
+  const size_t second = bytes.find(CRLF);
+  const size_t third = bytes.find(CRLF, second + 2);
+  if (second == std::string::npos || third == std::string::npos ||
+      bytes.compare(second + 2, 4, "del ") != 0)
+    return false;
+  const std::string jobFileName = unscripted(bytes.substr(second + 6, third - second - 6));
+  if (scriptNameForm(jobFileName) == ScriptName::Unusable) return false;
+  const std::array<std::string, 4> lines = batchLines(jobFileName, jobName);
+  return bytes == lines[0] + lines[1] + lines[2] + lines[3];
+}
+
+bool isServerLauncher(const std::string& fileName, const std::string& bytes,
+                      const std::string& templ, const std::string& printingDir) {
+  std::string jobName, launcher;
+  return stemOf(fileName, ".pif", jobName) &&
+         buildLauncher(templ, printingDir + jobName + ".bat", launcher) && bytes == launcher;
+}

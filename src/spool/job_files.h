@@ -34,3 +34,12 @@ bool buildLauncher(const std::string& templ, const std::string& target, std::str
 // The n-th short job name for a job name, the way long file names get 8.3 aliases: up to eight
 // characters, the first letters and digits of the name, '~', n. For example QUARTE~1.
 std::string shortJobName(const std::string& jobName, unsigned n);
+
+// Whether a file in the spool folder is a helper file this server writes, told by its name and its
+// bytes alone: a script of exactly the four lines written for its own job name, or a launcher built
+// from the template for this folder's script of the same name. The sweep removes only these, so a
+// user's own backup.bat or notes.pif in the folder survives.
+constexpr size_t kMaxScriptBytes = 4096;  // four lines of names of at most 255 bytes, quoted
+bool isServerScript(const std::string& fileName, const std::string& bytes);
+bool isServerLauncher(const std::string& fileName, const std::string& bytes,
+                      const std::string& templ, const std::string& printingDir);

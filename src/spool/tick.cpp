@@ -5,18 +5,38 @@
 #include "app/frm_main.h"
 #include "platform/files.h"
 #include "spool/job_files.h"
+#include "spool/job_names.h"
 #include "spool/launcher_template.h"
 
 namespace {
 
 constexpr int kFile = 1;
+using platform::Opened;
 
-// Writes one file through the tick's file slot; false if any step failed.
-bool writeFile(const std::string& path, const std::string* parts, size_t count) {
-  if (!platform::OpenForBinaryWrite(kFile, path)) return false;
+// Writes a new file through the tick's file slot. One that cannot be written whole is removed
+// again: a part of a script is nothing the sweep would recognise, and it would stay for good.
+Opened writeNewFile(const std::string& path, const std::string* parts, size_t count) {
+  const Opened opened = platform::OpenForBinaryWrite(kFile, path);
+  if (opened != Opened::Yes) return opened;
   bool ok = true;
   for (size_t i = 0; i < count && ok; ++i) ok = platform::Put(kFile, parts[i]);
-  return platform::Close(kFile) && ok;
+  if (platform::Close(kFile) && ok) return Opened::Yes;
+  platform::DeleteFile(path);
+  return Opened::Failed;
+}
+
+// The job's script and launcher under one name, both new. Taken when either name is, and then
+// neither file stays.
+Opened writeHelperFiles(const std::string& folder, const std::string& jobFileName,
+                        const std::string& jobName, const std::string& templ) {
+  std::string launcher;
+  if (!buildLauncher(templ, folder + jobName + ".bat", launcher)) return Opened::Failed;
+  const std::array<std::string, 4> lines = batchLines(jobFileName, jobName);
+  const Opened script = writeNewFile(folder + jobName + ".bat", lines.data(), lines.size());
+  if (script != Opened::Yes) return script;
+  const Opened opened = writeNewFile(folder + jobName + ".pif", &launcher, 1);
+  if (opened != Opened::Yes) platform::DeleteFile(folder + jobName + ".bat");
+  return opened;
 }
 
 }  // namespace
@@ -28,9 +48,8 @@ void frmMain::tmrPrint_Timer() {
   ticking_ = true;
   cmdShow->setEnabled(true);
   lngDocuments = 0;
-  platform::Kill(PrintingDir + "*.bat");
-  platform::Kill(PrintingDir + "*.pif");
-  std::set<std::string> usedJobNames;
+  sweepHelperFiles();
+  JobNames jobNames;
   std::vector<std::string> found, refused;
   std::string Name = platform::Dir(PrintingDir + "*.ps");
   while (!Name.empty()) {
@@ -38,7 +57,7 @@ void frmMain::tmrPrint_Timer() {
     if (Name != "." && Name != "..") {
       found.push_back(Name);
       if (scriptNameForm(Name) == ScriptName::Unusable) refused.push_back(Name);
-      dispatchJob(Name, usedJobNames);
+      dispatchJob(Name, jobNames);
     }
     Name = platform::Dir();
   }
@@ -47,7 +66,21 @@ void frmMain::tmrPrint_Timer() {
   ticking_ = false;
 }
 
-void frmMain::dispatchJob(const std::string& jobFileName, std::set<std::string>& usedJobNames) {
+void frmMain::sweepHelperFiles() {
+  // Only what this server wrote: the folder may be one where a user keeps batch files of his own.
+  platform::KillOwn(PrintingDir + "*.bat", kMaxScriptBytes,
+                    [](const std::string& name, const std::string& bytes) {
+                      return isServerScript(name, bytes);
+                    });
+  std::string templ;
+  if (!readLauncherTemplate(templ)) return;
+  platform::KillOwn(PrintingDir + "*.pif", templ.size() + 1,
+                    [&](const std::string& name, const std::string& bytes) {
+                      return isServerLauncher(name, bytes, templ, PrintingDir);
+                    });
+}
+
+void frmMain::dispatchJob(const std::string& jobFileName, JobNames& jobNames) {
   // Every job found is counted; one whose name no script can carry stays in the folder,
   // untouched, and the list says why.
   if (lngDocuments < INT32_MAX) ++lngDocuments;
@@ -58,27 +91,23 @@ void frmMain::dispatchJob(const std::string& jobFileName, std::set<std::string>&
   std::string templ;
   if (!readLauncherTemplate(templ)) return;
 
-  // A job name already taken in this tick, or one whose script path would not fit the launcher's
-  // field, gets a short name, so that every job has its own script and launcher that fit.
+  // A job name another job of this tick has, one whose script path would not fit the launcher's
+  // field, or one somebody has taken in the folder gives way to a short name, so that every job
+  // gets its own script and launcher, written new. When none is left the job waits.
   const size_t room = launcherFieldRoom(templ);
-  auto usable = [&](const std::string& name) {
-    return (PrintingDir + name + ".bat").size() <= room && !usedJobNames.count(name);
+  auto fits = [&](const std::string& name) {
+    return !name.empty() && (PrintingDir + name + ".bat").size() <= room;
   };
-  std::string jobName = jobNameOf(jobFileName);
-  for (unsigned n = 1; !usable(jobName); ++n) {
-    if (n > 999999) return;
-    jobName = shortJobName(jobNameOf(jobFileName), n);
+  const std::string ownName = jobNameOf(jobFileName);
+  std::string jobName = fits(ownName) ? jobNames.own(ownName) : std::string();
+  for (;;) {
+    if (jobName.empty()) jobName = jobNames.nextShort(ownName);
+    if (!fits(jobName)) return;
+    const Opened written = writeHelperFiles(PrintingDir, jobFileName, jobName, templ);
+    if (written == Opened::Failed) return;
+    if (written == Opened::Yes) break;
+    jobName.clear();
   }
-  usedJobNames.insert(jobName);
-
-  // A script that is not whole could copy the job and never delete it: then nothing is started.
-  const std::array<std::string, 4> lines = batchLines(jobFileName, jobName);
-  if (!writeFile(PrintingDir + jobName + ".bat", lines.data(), lines.size())) return;
-
-  std::string launcher;
-  if (!buildLauncher(templ, PrintingDir + jobName + ".bat", launcher)) return;
-  if (!writeFile(PrintingDir + jobName + ".pif", &launcher, 1)) return;
-
   toolkit_.win32().ShellExecuteA(window->hWnd(), nullptr, (jobName + ".pif").c_str(), "",
                                  PrintingDir.c_str(), platform::SW_HIDE);
 }

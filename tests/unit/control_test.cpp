@@ -15,7 +15,9 @@ TEST_F(ControlTest, StartUpEndsRunningAndWaiting) {
   platform::setArguments(4, argv);
   std::vector<std::string> seen;
   toolkit.pendingEvents = [&] { seen.push_back(status()); };
+  testing::internal::CaptureStderr();
   form.Form_Load();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(form.PrintingDir, spool.dos() + "new\\level\\");
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   // The first yield sees the stopped text, the second the waiting one.
@@ -27,6 +29,24 @@ TEST_F(ControlTest, StartUpEndsRunningAndWaiting) {
   EXPECT_TRUE(form.tmrPrint->enabled());
   EXPECT_EQ(form.tmrPrint->interval(), 7000);
   EXPECT_EQ(form.lngDocuments, 0);
+}
+
+TEST_F(ControlTest, AFolderThatCannotBeMadeIsNamedAndUsedOnceItExists) {
+  spool.write("file", "in the way");
+  const std::string option = "PRINTINGDIR=" + spool.path("file") + "/spool";
+  const char* argv[] = {"lptspool", option.c_str()};
+  platform::setArguments(2, argv);
+  testing::internal::CaptureStderr();
+  form.Form_Load();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "lptspool: the spool folder " + spool.path("file") +
+                "/spool/ cannot be created; waiting for it to exist\n");
+  EXPECT_TRUE(form.tmrPrint->enabled());
+  std::filesystem::remove(spool.path("file"));
+  std::filesystem::create_directories(spool.path("file/spool"));
+  spool.write("file/spool/REPORT.PS", "x");
+  form.tmrPrint_Timer();
+  EXPECT_EQ(started().size(), 1u);
 }
 
 TEST_F(ControlTest, StopAndStartAgain) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 
+#include "spool/job_names.h"
 #include "temp_folder.h"
 
 namespace {
@@ -111,3 +113,21 @@ TEST(ShippedTemplate, IsTheGeneratedPif) {
   EXPECT_EQ(launcher.substr(0, 0x24), shipped.substr(0, 0x24));
 }
 #endif
+
+TEST(JobNames, ManyNamesWithOneStartStayDistinctAndLinear) {
+  // Two starts that part at the sixth letter share their names from ~10 on (QUART~10).
+  JobNames names;
+  std::set<std::string> given;
+  const int jobs = 32000;
+  for (int i = 0; i < jobs; ++i) {
+    const std::string jobName =
+        (i % 2 ? "Quartz " : "Quarterly report ") + std::to_string(i) + "ps";
+    const std::string name = names.nextShort(jobName);
+    ASSERT_LE(name.size(), 8u) << i;
+    ASSERT_TRUE(given.insert(name).second) << name;
+  }
+  // A few looks per job, whatever came before it; restarting at ~1 would take millions.
+  EXPECT_LE(names.examined(), 6u * jobs);
+  EXPECT_EQ(names.own("abps"), "abps");
+  EXPECT_EQ(names.own("abps"), "");
+}

@@ -73,13 +73,6 @@ bool isOrdinaryFile(int dirFd, const dirent* entry) {
   return entry->d_name[0] != '.' && S_ISREG(kindOf(dirFd, entry));
 }
 
-// What a sweep may remove: anything but a folder or a hidden file. Unlinking never follows a link.
-bool isRemovable(int dirFd, const dirent* entry) {
-  if (entry->d_name[0] == '.') return false;
-  const mode_t kind = kindOf(dirFd, entry);
-  return kind != 0 && !S_ISDIR(kind);
-}
-
 bool listMatches(const std::string& dosPattern, std::vector<std::string>& names, int* dirFdOut) {
   std::string folder, pattern;
   if (!splitPattern(dosPattern, folder, pattern)) return false;
@@ -87,15 +80,41 @@ bool listMatches(const std::string& dosPattern, std::vector<std::string>& names,
   if (!dir) return false;
   const int fd = dirfd(dir);
   while (const dirent* entry = readdir(dir)) {
-    if (matchesPattern(entry->d_name, pattern) &&
-        (dirFdOut ? isRemovable(fd, entry) : isOrdinaryFile(fd, entry)))
+    if (matchesPattern(entry->d_name, pattern) && isOrdinaryFile(fd, entry))
       names.emplace_back(entry->d_name);
   }
-  if (dirFdOut) {
-    *dirFdOut = dup(fd);
-  }
+  if (dirFdOut) *dirFdOut = fcntl(fd, F_DUPFD_CLOEXEC, 0);
   closedir(dir);
-  return true;
+  return !dirFdOut || *dirFdOut >= 0;
+}
+
+// The bytes of a file of ours of at most maxBytes, read without following a link and without
+// blocking on whatever may have taken the name since the listing. False for anything else.
+bool readOwnFile(int dirFd, const std::string& name, size_t maxBytes, std::string& bytes) {
+  const int fd =
+      openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+            static_cast<unsigned long long>(st.st_size) <= maxBytes;
+  if (ok) {
+    bytes.resize(maxBytes + 1);
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t r = pread(fd, &bytes[done], bytes.size() - done, static_cast<off_t>(done));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) {
+        ok = r == 0;
+        break;
+      }
+      done += static_cast<size_t>(r);
+    }
+    // A file that grew past the cap since fstat is not one we wrote.
+    ok = ok && done <= maxBytes;
+    bytes.resize(done);
+  }
+  close(fd);
+  return ok;
 }
 
 bool validSlot(int n) {
@@ -123,15 +142,26 @@ bool matchesPattern(const std::string& name, const std::string& pattern) {
   return matchAt(name.c_str(), pattern.c_str());
 }
 
-bool Kill(const std::string& dosPattern) {
+bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& isOurs) {
   std::vector<std::string> names;
   int dirFd = -1;
   if (!listMatches(dosPattern, names, &dirFd)) return false;
-  bool ok = !names.empty();
-  for (const std::string& name : names)
-    if (unlinkat(dirFd, name.c_str(), 0) != 0) ok = false;
+  bool deleted = false, ok = true;
+  std::string bytes;
+  for (const std::string& name : names) {
+    if (!readOwnFile(dirFd, name, maxBytes, bytes) || !isOurs(name, bytes)) continue;
+    if (unlinkat(dirFd, name.c_str(), 0) == 0)
+      deleted = true;
+    else
+      ok = false;
+  }
   close(dirFd);
-  return ok;
+  return deleted && ok;
+}
+
+bool DeleteFile(const std::string& dosPath) {
+  std::string host;
+  return toHostPath(dosPath, host) && !host.empty() && unlink(host.c_str()) == 0;
 }
 
 std::string Dir(const std::string& dosPattern) {
@@ -150,9 +180,28 @@ bool MkDir(const std::string& dosPath) {
   return toHostPath(dosPath, host) && !host.empty() && mkdir(host.c_str(), 0777) == 0;
 }
 
-bool OpenForBinaryWrite(int n, const std::string& dosPath) {
-  // Non-blocking so that a FIFO planted under a helper file's name cannot hang the tick.
-  return openSlot(n, dosPath, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK);
+bool FolderExists(const std::string& dosPath) {
+  std::string host;
+  struct stat st;
+  return toHostPath(dosPath, host) && !host.empty() && stat(host.c_str(), &st) == 0 &&
+         S_ISDIR(st.st_mode);
+}
+
+Opened OpenForBinaryWrite(int n, const std::string& dosPath) {
+  std::string host;
+  if (!validSlot(n) || slots[n] != -1 || !toHostPath(dosPath, host) || host.empty() ||
+      host.back() == '/')
+    return Opened::Failed;
+  const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? Opened::Taken : Opened::Failed;
+  // Whatever the umask: a script others could write could be changed before it runs.
+  if (fchmod(fd, 0644) != 0) {
+    close(fd);
+    unlink(host.c_str());
+    return Opened::Failed;
+  }
+  slots[n] = fd;
+  return Opened::Yes;
 }
 
 bool OpenForBinaryRead(int n, const std::string& dosPath) {

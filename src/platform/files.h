@@ -35,9 +35,11 @@ bool MkDir(const std::string& dosPath);
 bool FolderExists(const std::string& dosPath);
 
 // File slots, numbered 1 to 255 as in the system. A slot holds one open file at a time.
-// Opening for writing creates a new file, here and now, with mode 0644 whatever the umask: never
-// an existing file and never through a link, so that nobody else can have prepared or still hold
-// what is written. Taken when the name exists already, in any form.
+// Opening for writing makes a new file, mode 0644 whatever the umask, that takes its name only when
+// closed whole (where the file system allows; elsewhere at once): never an existing file and never
+// through a link, so that nobody else can have prepared or still hold what is written, and a
+// writer killed half way leaves nothing. Taken when the name exists already, in any form; Close
+// fails when somebody took it meanwhile, or when a write failed, and then nothing is left.
 enum class Opened { Yes, Taken, Failed };
 Opened OpenForBinaryWrite(int fileNumber, const std::string& dosPath);
 bool OpenForBinaryRead(int fileNumber, const std::string& dosPath);

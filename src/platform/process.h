@@ -1,6 +1,7 @@
 // The process as the system sees it: its command line, its own folder, and starting a launcher.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,10 +24,16 @@ void overrideAppPath(const std::string& dos);
 
 // Starts <executable's folder>/lptspool-launch FILE in the folder DIR (both DOS), detached, in its
 // own session, with its standard streams on /dev/null. Returns at once: above 32 on success,
-// otherwise a Windows error code (2 file not found, 3 path not found, 31 no association).
+// otherwise a Windows error code (2 file not found, 3 path not found, 31 no association). At most
+// kMaxLiveLaunchers run at once; a start beyond that waits its turn (one waiting start per
+// launcher file) and runs as soon as another launcher ends.
+constexpr size_t kMaxLiveLaunchers = 64;
 intptr_t shellExecute(const std::string& file, const std::string& directory);
 
-// Children the server starts are reaped by the system: call once before starting any.
+// The process layer reaps the launchers it starts: call once before starting any.
 void reapChildrenAutomatically();
+
+// Tests start another program in place of lptspool-launch (an empty text restores it).
+void overrideLauncherProgram(const std::string& hostPath);
 
 }  // namespace platform

@@ -13,16 +13,14 @@ namespace {
 constexpr int kFile = 1;
 using platform::Opened;
 
-// Writes a new file through the tick's file slot. One that cannot be written whole is removed
-// again: a part of a script is nothing the sweep would recognise, and it would stay for good.
+// Writes a new file through the tick's file slot. It appears only when whole: a part of a script
+// is nothing the sweep would recognise, and it would stay for good.
 Opened writeNewFile(const std::string& path, const std::string* parts, size_t count) {
   const Opened opened = platform::OpenForBinaryWrite(kFile, path);
   if (opened != Opened::Yes) return opened;
   bool ok = true;
   for (size_t i = 0; i < count && ok; ++i) ok = platform::Put(kFile, parts[i]);
-  if (platform::Close(kFile) && ok) return Opened::Yes;
-  platform::DeleteFile(path);
-  return Opened::Failed;
+  return platform::Close(kFile) && ok ? Opened::Yes : Opened::Failed;
 }
 
 // The job's script and launcher under one name, both new. Taken when either name is, and then

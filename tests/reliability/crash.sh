@@ -14,9 +14,8 @@ server_killed() {
   d=$tmp/crash
   mkdir -p "$d/spool" "$d/src" "$d/out"
   for i in $(seq 1 300); do make_job "$d/src" "crash$i" "$d/spool" "J$i.PS" 2; done
-  # Helper files no job owns any more, as a dead server leaves them.
-  echo 'copy GONE.PS lpt1' >"$d/spool/GONEPS.bat"
-  echo stale >"$d/spool/GONEPS.pif"
+  # A script no job owns any more, as a dead server leaves it.
+  printf 'copy GONE.PS lpt1\r\ndel GONE.PS\r\ndel GONEPS.bat\r\ndel GONEPS.pif' >"$d/spool/GONEPS.bat"
   start_server crash "$d/spool" LPT1="|sh $tmp/sink.sh $d/out"
   pid=$(cat "$tmp/crash.pid")
   # Killed as soon as the tick has started writing helper files: mid-way through 300 jobs.

@@ -20,11 +20,16 @@ struct Listing {
 };
 Listing listing;
 
-std::array<int, 256> slots = [] {
-  std::array<int, 256> a{};
-  a.fill(-1);
-  return a;
-}();
+// One open file. A new file being written has no name yet: it gets its name when closed whole,
+// so that a server killed half way leaves nothing a later sweep could not recognise.
+struct Slot {
+  int fd = -1;
+  std::string name;      // host path
+  bool created = false;  // a new file of ours, being written
+  bool unnamed = false;  // ... that gets its name when closed
+  bool failed = false;   // a write failed: the new file is not kept
+};
+std::array<Slot, 256> slots;
 
 char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -123,7 +128,7 @@ bool validSlot(int n) {
 
 bool openSlot(int n, const std::string& dosPath, int flags) {
   std::string host;
-  if (!validSlot(n) || slots[n] != -1 || !toHostPath(dosPath, host)) return false;
+  if (!validSlot(n) || slots[n].fd != -1 || !toHostPath(dosPath, host)) return false;
   if (host.empty() || host.back() == '/') return false;
   const int fd = open(host.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return false;
@@ -132,7 +137,7 @@ bool openSlot(int n, const std::string& dosPath, int flags) {
     close(fd);
     return false;
   }
-  slots[n] = fd;
+  slots[n] = Slot{fd, host, false, false, false};
   return true;
 }
 
@@ -189,18 +194,28 @@ bool FolderExists(const std::string& dosPath) {
 
 Opened OpenForBinaryWrite(int n, const std::string& dosPath) {
   std::string host;
-  if (!validSlot(n) || slots[n] != -1 || !toHostPath(dosPath, host) || host.empty() ||
+  if (!validSlot(n) || slots[n].fd != -1 || !toHostPath(dosPath, host) || host.empty() ||
       host.back() == '/')
     return Opened::Failed;
-  const int fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return errno == EEXIST ? Opened::Taken : Opened::Failed;
+  struct stat st;
+  if (fstatat(AT_FDCWD, host.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Opened::Taken;
+  if (errno != ENOENT) return Opened::Failed;
+  const std::string folder = host.substr(0, host.rfind('/') + 1);
+  Slot slot{open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644), host, true, true, false};
+  if (slot.fd < 0) {
+    // A file system without unnamed files: the name is taken at once.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Opened::Failed;
+    slot.fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (slot.fd < 0) return errno == EEXIST ? Opened::Taken : Opened::Failed;
+    slot.unnamed = false;
+  }
   // Whatever the umask: a script others could write could be changed before it runs.
-  if (fchmod(fd, 0644) != 0) {
-    close(fd);
-    unlink(host.c_str());
+  if (fchmod(slot.fd, 0644) != 0) {
+    close(slot.fd);
+    if (!slot.unnamed) unlink(host.c_str());
     return Opened::Failed;
   }
-  slots[n] = fd;
+  slots[n] = slot;
   return Opened::Yes;
 }
 
@@ -209,24 +224,27 @@ bool OpenForBinaryRead(int n, const std::string& dosPath) {
 }
 
 bool Put(int n, const std::string& bytes) {
-  if (!validSlot(n) || slots[n] == -1) return false;
+  if (!validSlot(n) || slots[n].fd == -1) return false;
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t w = write(slots[n], bytes.data() + done, bytes.size() - done);
+    const ssize_t w = write(slots[n].fd, bytes.data() + done, bytes.size() - done);
     if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
+    if (w <= 0) {
+      slots[n].failed = true;
+      return false;
+    }
     done += static_cast<size_t>(w);
   }
   return true;
 }
 
 bool GetAll(int n, std::string& bytes) {
-  if (!validSlot(n) || slots[n] == -1) return false;
+  if (!validSlot(n) || slots[n].fd == -1) return false;
   std::string out;
   char buffer[65536];
   off_t offset = 0;
   for (;;) {
-    const ssize_t r = pread(slots[n], buffer, sizeof buffer, offset);
+    const ssize_t r = pread(slots[n].fd, buffer, sizeof buffer, offset);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) return false;
     if (r == 0) break;
@@ -238,10 +256,18 @@ bool GetAll(int n, std::string& bytes) {
 }
 
 bool Close(int n) {
-  if (!validSlot(n) || slots[n] == -1) return false;
-  const int fd = slots[n];
-  slots[n] = -1;
-  return close(fd) == 0;
+  if (!validSlot(n) || slots[n].fd == -1) return false;
+  const Slot slot = slots[n];
+  slots[n] = Slot{};
+  bool ok = !slot.failed;
+  if (slot.created && slot.unnamed && ok) {
+    // The name is taken only now, and only if nobody took it meanwhile; a link there is a name
+    // taken, never followed.
+    const std::string self = "/proc/self/fd/" + std::to_string(slot.fd);
+    ok = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, slot.name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  }
+  if (slot.created && !slot.unnamed && slot.failed) unlink(slot.name.c_str());
+  return close(slot.fd) == 0 && ok;
 }
 
 }  // namespace platform

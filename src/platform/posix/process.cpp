@@ -5,9 +5,16 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <set>
+#include <system_error>
+#include <thread>
 
 #include "platform/dos_path.h"
 
@@ -46,6 +53,95 @@ bool endsWithPif(const std::string& name) {
 std::string dosFormOf(const std::string& value) {
   std::string dos;
   return (!value.empty() && value[0] == '/' && toDosPath(value, dos)) ? dos : value;
+}
+
+// Launchers are started at most kMaxLiveLaunchers at a time: a failing printer with thousands of
+// waiting jobs must not fill the machine with processes. Further starts wait in a queue, one entry
+// per launcher file, and a small reaper thread starts them as others end. It lives only while
+// launchers do, and touches nothing but this state.
+struct Request {
+  std::string folder, file;  // host folder ending in '/', launcher file name
+  bool operator<(const Request& other) const {
+    return folder != other.folder ? folder < other.folder : file < other.file;
+  }
+};
+
+struct Launches {
+  std::mutex mutex;
+  std::set<pid_t> live;
+  std::deque<Request> queue;
+  std::set<Request> queued;
+  bool reaping = false;
+  std::string program;  // tests only
+  std::string programPath() const {
+    return program.empty() ? executableFolder() + "/lptspool-launch" : program;
+  }
+};
+
+// Never destroyed: the reaper may still be waiting when the process ends.
+Launches& launches() {
+  static Launches* state = new Launches;
+  return *state;
+}
+
+pid_t spawnLauncher(const std::string& program, const Request& request) {
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+  for (int fd = 0; fd < 3; ++fd)
+    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, request.folder.c_str());
+  // The launcher must not inherit our disposition of children or signals: it waits for its own.
+  sigset_t defaults, empty;
+  sigemptyset(&defaults);
+  for (int sig : {SIGCHLD, SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&defaults, sig);
+  sigemptyset(&empty);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &empty);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  std::string argument = request.file;
+  char* argv[] = {const_cast<char*>("lptspool-launch"), argument.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  return rc == 0 ? pid : -1;
+}
+
+// Starts waiting launchers while there is room. A launcher whose file has gone meanwhile (its job
+// printed, its tick's files swept) has nothing to do and is not started.
+void startQueued(Launches& l) {
+  while (l.live.size() < kMaxLiveLaunchers && !l.queue.empty()) {
+    const Request request = l.queue.front();
+    l.queue.pop_front();
+    l.queued.erase(request);
+    struct stat st;
+    if (lstat((request.folder + request.file).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    const pid_t pid = spawnLauncher(l.programPath(), request);
+    if (pid > 0) l.live.insert(pid);
+  }
+}
+
+void reap() {
+  Launches& l = launches();
+  for (;;) {
+    siginfo_t info;
+    std::memset(&info, 0, sizeof info);
+    const int rc = waitid(P_ALL, 0, &info, WEXITED);
+    const int error = errno;
+    std::lock_guard<std::mutex> lock(l.mutex);
+    if (rc == 0)
+      l.live.erase(info.si_pid);
+    else if (error == ECHILD)
+      l.live.clear();  // reaped elsewhere: none of them is running any more
+    startQueued(l);
+    if (l.live.empty()) {
+      l.reaping = false;
+      return;
+    }
+  }
 }
 
 }  // namespace
@@ -97,11 +193,17 @@ std::string appPath() {
 }
 
 void reapChildrenAutomatically() {
+  // An ignored SIGCHLD, inherited from whoever started us, would reap the launchers out of sight
+  // and leave their places taken for good.
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
-  action.sa_handler = SIG_IGN;
-  action.sa_flags = SA_NOCLDWAIT;
+  action.sa_handler = SIG_DFL;
   sigaction(SIGCHLD, &action, nullptr);
+}
+
+void overrideLauncherProgram(const std::string& hostPath) {
+  std::lock_guard<std::mutex> lock(launches().mutex);
+  launches().program = hostPath;
 }
 
 intptr_t shellExecute(const std::string& file, const std::string& directory) {
@@ -114,32 +216,32 @@ intptr_t shellExecute(const std::string& file, const std::string& directory) {
     return 3;
   if (folder.back() != '/') folder += '/';
   if (lstat((folder + file).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 2;
-  const std::string program = executableFolder() + "/lptspool-launch";
-  if (access(program.c_str(), X_OK) != 0) return 2;
 
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attributes);
-  for (int fd = 0; fd < 3; ++fd)
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  // The launcher must not inherit our disposition of children or signals: it waits for its own.
-  sigset_t defaults, empty;
-  sigemptyset(&defaults);
-  for (int sig : {SIGCHLD, SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&defaults, sig);
-  sigemptyset(&empty);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setsigmask(&attributes, &empty);
-  posix_spawnattr_setflags(&attributes,
-                           POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-  std::string argument = file;
-  char* argv[] = {const_cast<char*>("lptspool-launch"), argument.data(), nullptr};
-  pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  return rc == 0 ? 42 : 2;
+  Launches& l = launches();
+  std::lock_guard<std::mutex> lock(l.mutex);
+  if (access(l.programPath().c_str(), X_OK) != 0) return 2;
+  const Request request{folder, file};
+  // A launcher already waiting for its turn does what a second one would.
+  if (l.queued.count(request)) return 42;
+  if (l.live.size() >= kMaxLiveLaunchers) {
+    l.queue.push_back(request);
+    l.queued.insert(request);
+    return 42;
+  }
+  // Started after the child, so that its wait always has a child to wait for.
+  const pid_t pid = spawnLauncher(l.programPath(), request);
+  if (pid <= 0) return 2;
+  if (!l.reaping) {
+    try {
+      std::thread(reap).detach();
+    } catch (const std::system_error&) {
+      // Without a reaper this child's place would never come free: keep it out of the count.
+      return 42;
+    }
+    l.reaping = true;
+  }
+  l.live.insert(pid);
+  return 42;
 }
 
 }  // namespace platform

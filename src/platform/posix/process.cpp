@@ -2,15 +2,19 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <set>
 #include <system_error>
@@ -57,8 +61,9 @@ std::string dosFormOf(const std::string& value) {
 
 // Launchers are started at most kMaxLiveLaunchers at a time: a failing printer with thousands of
 // waiting jobs must not fill the machine with processes. Further starts wait in a queue, one entry
-// per launcher file, and a small reaper thread starts them as others end. It lives only while
-// launchers do, and touches nothing but this state.
+// per launcher file, and a small reaper thread starts them as others end. It watches only its own
+// children, through their pidfds (the system reaps them, and libraries may start and wait for
+// children of their own), lives only while launchers do, and touches nothing but this state.
 struct Request {
   std::string folder, file;  // host folder ending in '/', launcher file name
   bool operator<(const Request& other) const {
@@ -68,11 +73,12 @@ struct Request {
 
 struct Launches {
   std::mutex mutex;
-  std::set<pid_t> live;
+  std::map<pid_t, int> live;  // pid -> pidfd
   std::deque<Request> queue;
   std::set<Request> queued;
   bool reaping = false;
-  std::string program;  // tests only
+  int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);  // a child added to a waiting reaper
+  std::string program;                                // tests only
   std::string programPath() const {
     return program.empty() ? executableFolder() + "/lptspool-launch" : program;
   }
@@ -84,7 +90,7 @@ Launches& launches() {
   return *state;
 }
 
-pid_t spawnLauncher(const std::string& program, const Request& request) {
+bool spawnLauncher(Launches& l, const Request& request) {
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
   posix_spawn_file_actions_init(&actions);
@@ -104,10 +110,15 @@ pid_t spawnLauncher(const std::string& program, const Request& request) {
   std::string argument = request.file;
   char* argv[] = {const_cast<char*>("lptspool-launch"), argument.data(), nullptr};
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  const int rc = posix_spawn(&pid, l.programPath().c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
-  return rc == 0 ? pid : -1;
+  if (rc != 0) return false;
+  // A child that cannot be watched is not counted: it would hold its place for good.
+  // (Debian 12's C library declares pidfd_open without C linkage.)
+  const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  if (pidfd >= 0) l.live.emplace(pid, pidfd);
+  return true;
 }
 
 // Starts waiting launchers while there is room. A launcher whose file has gone meanwhile (its job
@@ -118,29 +129,43 @@ void startQueued(Launches& l) {
     l.queue.pop_front();
     l.queued.erase(request);
     struct stat st;
-    if (lstat((request.folder + request.file).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    const pid_t pid = spawnLauncher(l.programPath(), request);
-    if (pid > 0) l.live.insert(pid);
+    if (lstat((request.folder + request.file).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+      spawnLauncher(l, request);
   }
 }
 
 void reap() {
   Launches& l = launches();
+  std::vector<pollfd> fds;
+  std::vector<pid_t> pids;
   for (;;) {
-    siginfo_t info;
-    std::memset(&info, 0, sizeof info);
-    const int rc = waitid(P_ALL, 0, &info, WEXITED);
-    const int error = errno;
-    std::lock_guard<std::mutex> lock(l.mutex);
-    if (rc == 0)
-      l.live.erase(info.si_pid);
-    else if (error == ECHILD)
-      l.live.clear();  // reaped elsewhere: none of them is running any more
-    startQueued(l);
-    if (l.live.empty()) {
-      l.reaping = false;
-      return;
+    {
+      std::lock_guard<std::mutex> lock(l.mutex);
+      if (l.live.empty()) {
+        l.reaping = false;
+        return;
+      }
+      fds.assign(1, pollfd{l.wake, POLLIN, 0});
+      pids.assign(1, 0);
+      for (const auto& [pid, pidfd] : l.live) {
+        fds.push_back(pollfd{pidfd, POLLIN, 0});
+        pids.push_back(pid);
+      }
     }
+    poll(fds.data(), fds.size(), -1);
+    std::lock_guard<std::mutex> lock(l.mutex);
+    uint64_t added;
+    if (fds[0].revents && read(l.wake, &added, sizeof added) < 0) added = 0;
+    for (size_t i = 1; i < fds.size(); ++i) {
+      if (!fds[i].revents) continue;
+      // Collects the child unless the system already has.
+      siginfo_t info;
+      waitid(static_cast<idtype_t>(P_PIDFD), static_cast<id_t>(fds[i].fd), &info,
+             WEXITED | WNOHANG);
+      close(fds[i].fd);
+      l.live.erase(pids[i]);
+    }
+    startQueued(l);
   }
 }
 
@@ -193,11 +218,10 @@ std::string appPath() {
 }
 
 void reapChildrenAutomatically() {
-  // An ignored SIGCHLD, inherited from whoever started us, would reap the launchers out of sight
-  // and leave their places taken for good.
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
-  action.sa_handler = SIG_DFL;
+  action.sa_handler = SIG_IGN;
+  action.sa_flags = SA_NOCLDWAIT;
   sigaction(SIGCHLD, &action, nullptr);
 }
 
@@ -228,19 +252,22 @@ intptr_t shellExecute(const std::string& file, const std::string& directory) {
     l.queued.insert(request);
     return 42;
   }
-  // Started after the child, so that its wait always has a child to wait for.
-  const pid_t pid = spawnLauncher(l.programPath(), request);
-  if (pid <= 0) return 2;
-  if (!l.reaping) {
+  if (!spawnLauncher(l, request)) return 2;
+  if (l.reaping) {
+    // The reaper is waiting on the children it knew: it watches this one too once woken.
+    const uint64_t one = 1;
+    const ssize_t woken = write(l.wake, &one, sizeof one);
+    (void)woken;  // fails only when a wake-up is pending anyway
+  } else {
     try {
       std::thread(reap).detach();
+      l.reaping = true;
     } catch (const std::system_error&) {
-      // Without a reaper this child's place would never come free: keep it out of the count.
-      return 42;
+      // Without a reaper the children's places would never come free: stop counting them.
+      for (const auto& child : l.live) close(child.second);
+      l.live.clear();
     }
-    l.reaping = true;
   }
-  l.live.insert(pid);
   return 42;
 }
 

@@ -23,11 +23,11 @@ BenchFolder::~BenchFolder() {
   fs::remove_all(host_, ignored);
 }
 
-void BenchFolder::addJobs(int count, size_t bytes) {
+void BenchFolder::addJobs(int count, size_t bytes, const char* format) {
   const std::string body(bytes, 'x');
   for (int i = 0; i < count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "JOB%05d.ps", i);
+    char name[256];
+    std::snprintf(name, sizeof name, format, i);
     std::ofstream(host_ + name, std::ios::binary) << body;
   }
 }

@@ -10,8 +10,8 @@ class BenchFolder {
   BenchFolder(const BenchFolder&) = delete;
   BenchFolder& operator=(const BenchFolder&) = delete;
 
-  // Writes JOB00000.ps ... with `bytes` bytes each.
-  void addJobs(int count, size_t bytes);
+  // Writes JOB00000.ps ... (or the names `format` gives the numbers) with `bytes` bytes each.
+  void addJobs(int count, size_t bytes, const char* format = "JOB%05d.ps");
   // Host path with a trailing slash, and its DOS form with a trailing backslash.
   const std::string& host() const { return host_; }
   const std::string& dos() const { return dos_; }

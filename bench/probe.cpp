@@ -11,6 +11,7 @@
 //   bench_probe drops SPOOL SINK N SECS  writes N jobs of 8 KiB straight into SPOOL at random
 //                                        moments over SECS seconds; the median and longest time
 //                                        from a job's close until it lands in SINK
+//   bench_probe peak PID SECONDS         the most lptspool-launch children of PID alive at once
 #include <dirent.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -96,6 +97,29 @@ Launchers sampleLaunchers() {
   }
   closedir(proc);
   return l;
+}
+
+int peak(const std::string& pid, int seconds) {
+  const auto start = Clock::now();
+  long most = 0;
+  while (secondsSince(start) < seconds) {
+    long now = 0;
+    DIR* proc = opendir("/proc");
+    while (const dirent* e = readdir(proc)) {
+      if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+      const std::string base = std::string("/proc/") + e->d_name;
+      std::ifstream comm(base + "/comm");
+      std::string name;
+      if (std::getline(comm, name) && name == "lptspool-launch" &&
+          std::to_string(statusField(base + "/status", "PPid")) == pid)
+        ++now;
+    }
+    closedir(proc);
+    most = std::max(most, now);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::printf("peak_launchers %ld\n", most);
+  return 0;
 }
 
 int watch(const std::string& spool, const std::string& sink, long jobs, bool sample) {
@@ -277,6 +301,7 @@ int main(int argc, char** argv) {
   if (command == "prepare" && argc > 3) return prepare(argv[2], argv[3]);
   if (command == "drops" && argc > 5)
     return drops(argv[2], argv[3], std::atoi(argv[4]), std::atof(argv[5]));
+  if (command == "peak" && argc > 3) return peak(argv[2], std::atoi(argv[3]));
   std::fprintf(stderr, "usage: see the top of bench/probe.cpp\n");
   return 2;
 }

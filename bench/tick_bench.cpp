@@ -149,6 +149,46 @@ void BM_TickAgainstFloor(benchmark::State& state) {
   state.counters["ratio"] = median(ratios);
 }
 
+// A tick over N jobs whose names share a long start, each given a short name (QUARTE~1 ...),
+// against one over N short names that are their own job names; each on its own folder, in turn.
+void BM_LongNamesAgainstShort(benchmark::State& state) {
+  const int jobs = static_cast<int>(state.range(0));
+  BenchFolder longFolder("long");
+  BenchFolder shortFolder("short");
+  longFolder.addJobs(jobs, 0, "Quarterly report for the board, copy %05d.ps");
+  shortFolder.addJobs(jobs, 0);
+  sync();
+  memory::MemoryToolkit toolkit;
+  frmMain longForm{toolkit}, shortForm{toolkit};
+  longForm.PrintingDir = longFolder.dos();
+  shortForm.PrintingDir = shortFolder.dos();
+  std::vector<double> longs, shorts, ratios;
+  bool longFirst = true;
+  for (auto _ : state) {
+    toolkit.win32_.shellCalls.clear();
+    double longTick = 0, shortTick = 0;
+    if (longFirst) longTick = secondsOf([&] { longForm.tmrPrint_Timer(); });
+    shortTick = secondsOf([&] { shortForm.tmrPrint_Timer(); });
+    if (!longFirst) longTick = secondsOf([&] { longForm.tmrPrint_Timer(); });
+    longFirst = !longFirst;
+    longs.push_back(longTick);
+    shorts.push_back(shortTick);
+    ratios.push_back(longTick / shortTick);
+    state.SetIterationTime(longTick + shortTick);
+  }
+  if (longFolder.entries() != 3 * jobs || shortFolder.entries() != 3 * jobs)
+    state.SkipWithError("a job was not dispatched");
+  state.counters["long_s"] = median(longs);
+  state.counters["short_s"] = median(shorts);
+  state.counters["ratio"] = median(ratios);
+}
+
+BENCHMARK(BM_LongNamesAgainstShort)
+    ->Arg(32000)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kSecond);
+
 BENCHMARK(BM_TickAgainstFloor)
     ->Arg(10)
     ->Arg(100)

@@ -27,7 +27,7 @@ using SweepFilter = std::function<bool(const std::string& name, const std::strin
 bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& isOurs);
 
 // Deletes one file by its exact name (a link is removed, never its target).
-bool DeleteFile(const std::string& dosPath);
+bool RemoveFile(const std::string& dosPath);
 
 // Creates one directory; its parent must exist and it must not.
 bool MkDir(const std::string& dosPath);

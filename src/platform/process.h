@@ -24,9 +24,9 @@ void overrideAppPath(const std::string& dos);
 
 // Starts <executable's folder>/lptspool-launch FILE in the folder DIR (both DOS), detached, in its
 // own session, with its standard streams on /dev/null. Returns at once: above 32 on success,
-// otherwise a Windows error code (2 file not found, 3 path not found, 31 no association). At most
-// kMaxLiveLaunchers run at once; a start beyond that waits its turn (one waiting start per
-// launcher file) and runs as soon as another launcher ends.
+// otherwise a Windows error code (2 file not found, 3 path not found, 31 no association). On POSIX
+// hosts at most kMaxLiveLaunchers run at once; a start beyond that waits its turn (one waiting
+// start per launcher file) and runs as soon as another launcher ends.
 constexpr size_t kMaxLiveLaunchers = 64;
 intptr_t shellExecute(const std::string& file, const std::string& directory);
 

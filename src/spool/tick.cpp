@@ -33,7 +33,7 @@ Opened writeHelperFiles(const std::string& folder, const std::string& jobFileNam
   const Opened script = writeNewFile(folder + jobName + ".bat", lines.data(), lines.size());
   if (script != Opened::Yes) return script;
   const Opened opened = writeNewFile(folder + jobName + ".pif", &launcher, 1);
-  if (opened != Opened::Yes) platform::DeleteFile(folder + jobName + ".bat");
+  if (opened != Opened::Yes) platform::RemoveFile(folder + jobName + ".bat");
   return opened;
 }
 

@@ -164,7 +164,7 @@ bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& 
   return deleted && ok;
 }
 
-bool DeleteFile(const std::string& dosPath) {
+bool RemoveFile(const std::string& dosPath) {
   std::string host;
   return toHostPath(dosPath, host) && !host.empty() && unlink(host.c_str()) == 0;
 }

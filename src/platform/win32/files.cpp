@@ -24,6 +24,9 @@ std::array<HANDLE, 256> slots = [] {
   a.fill(INVALID_HANDLE_VALUE);
   return a;
 }();
+// A new file being written, by slot: its path, and whether a write failed (it is not kept then).
+std::array<std::string, 256> created;
+std::array<bool, 256> writeFailed{};
 
 char lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -61,9 +64,8 @@ bool splitPattern(const std::string& dosPattern, std::string& folder, std::strin
   return !pattern.empty() && toHostPath(dosPattern.substr(0, cut + 1), folder);
 }
 
-// Ordinary files only, or (for a sweep) anything but folders and hidden files: a link planted
-// under a helper file's name is removed itself, never its target.
-bool listMatches(const std::string& dosPattern, bool forRemoval, std::vector<std::string>& names,
+// Ordinary files only: no folders, links, hidden files or devices.
+bool listMatches(const std::string& dosPattern, std::vector<std::string>& names,
                  std::string* folderOut) {
   std::string folder, pattern;
   if (!splitPattern(dosPattern, folder, pattern)) return false;
@@ -72,12 +74,8 @@ bool listMatches(const std::string& dosPattern, bool forRemoval, std::vector<std
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
-    const DWORD attributes = found.dwFileAttributes;
     const bool wanted = found.cFileName[0] != '.' && matchAt(found.cFileName, pattern.c_str()) &&
-                        (forRemoval ? !(attributes & FILE_ATTRIBUTE_HIDDEN) &&
-                                          (!(attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-                                           (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                                    : !(attributes & kNotOrdinary));
+                        !(found.dwFileAttributes & kNotOrdinary);
     if (wanted) names.emplace_back(found.cFileName);
   } while (FindNextFileA(find, &found));
   FindClose(find);
@@ -118,26 +116,60 @@ bool matchesPattern(const std::string& name, const std::string& pattern) {
   return matchAt(name.c_str(), pattern.c_str());
 }
 
-bool Kill(const std::string& dosPattern) {
+namespace {
+
+// The bytes of an ordinary file of at most maxBytes, opened without following a link. Whose it
+// is goes by its bytes alone here: an elevated user's files belong to the Administrators group.
+bool readSmallFile(const std::string& path, size_t maxBytes, std::string& bytes) {
+  const HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            info.nFileSizeHigh == 0 && info.nFileSizeLow <= maxBytes;
+  if (ok) {
+    bytes.assign(maxBytes + 1, '\0');
+    DWORD got = 0, total = 0;
+    while (ok && total < bytes.size()) {
+      ok = ReadFile(file, &bytes[total], static_cast<DWORD>(bytes.size() - total), &got, nullptr);
+      if (got == 0) break;
+      total += got;
+    }
+    ok = ok && total <= maxBytes;
+    bytes.resize(total);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+}  // namespace
+
+bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& isOurs) {
   std::vector<std::string> names;
   std::string folder;
-  if (!listMatches(dosPattern, true, names, &folder)) return false;
-  bool ok = !names.empty();
+  if (!listMatches(dosPattern, names, &folder)) return false;
+  bool deleted = false, ok = true;
+  std::string bytes;
   for (const std::string& name : names) {
-    const std::string path = folder + name;
-    // A link to a folder is a folder to DeleteFile; it goes with RemoveDirectory, target untouched.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    const bool folderLink = attributes != INVALID_FILE_ATTRIBUTES &&
-                            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                            (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (!(folderLink ? RemoveDirectoryA(path.c_str()) : DeleteFileA(path.c_str()))) ok = false;
+    if (!readSmallFile(folder + name, maxBytes, bytes) || !isOurs(name, bytes)) continue;
+    if (DeleteFileA((folder + name).c_str()))
+      deleted = true;
+    else
+      ok = false;
   }
-  return ok;
+  return deleted && ok;
+}
+
+bool RemoveFile(const std::string& dosPath) {
+  std::string host;
+  return toHostPath(dosPath, host) && DeleteFileA(host.c_str());
 }
 
 std::string Dir(const std::string& dosPattern) {
   listing = Listing{};
-  if (!listMatches(dosPattern, false, listing.names, nullptr)) return std::string();
+  if (!listMatches(dosPattern, listing.names, nullptr)) return std::string();
   return Dir();
 }
 
@@ -151,8 +183,31 @@ bool MkDir(const std::string& dosPath) {
   return toHostPath(dosPath, host) && CreateDirectoryA(host.c_str(), nullptr);
 }
 
-bool OpenForBinaryWrite(int n, const std::string& dosPath) {
-  return openSlot(n, dosPath, GENERIC_WRITE, CREATE_ALWAYS);
+bool FolderExists(const std::string& dosPath) {
+  std::string host;
+  if (!toHostPath(dosPath, host)) return false;
+  const DWORD attributes = GetFileAttributesA(host.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+Opened OpenForBinaryWrite(int n, const std::string& dosPath) {
+  std::string host;
+  if (!validSlot(n) || slots[n] != INVALID_HANDLE_VALUE || !toHostPath(dosPath, host) ||
+      host.back() == '\\')
+    return Opened::Failed;
+  // Only a new file: a name taken in any form (a link too) is left to whoever has it.
+  const HANDLE file =
+      CreateFileA(host.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? Opened::Taken
+                                                                       : Opened::Failed;
+  }
+  slots[n] = file;
+  created[n] = host;
+  writeFailed[n] = false;
+  return Opened::Yes;
 }
 
 bool OpenForBinaryRead(int n, const std::string& dosPath) {
@@ -165,8 +220,10 @@ bool Put(int n, const std::string& bytes) {
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(slots[n], bytes.data() + done, chunk, &written, nullptr) || written == 0)
+    if (!WriteFile(slots[n], bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+      writeFailed[n] = true;
       return false;
+    }
     done += written;
   }
   return true;
@@ -192,7 +249,12 @@ bool Close(int n) {
   if (!validSlot(n) || slots[n] == INVALID_HANDLE_VALUE) return false;
   const HANDLE file = slots[n];
   slots[n] = INVALID_HANDLE_VALUE;
-  return CloseHandle(file) != 0;
+  const bool ok = CloseHandle(file) != 0 && !writeFailed[n];
+  // Part of a script is nothing the sweep would recognise: it would stay for good.
+  if (!created[n].empty() && writeFailed[n]) DeleteFileA(created[n].c_str());
+  created[n].clear();
+  writeFailed[n] = false;
+  return ok;
 }
 
 }  // namespace platform

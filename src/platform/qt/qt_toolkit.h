@@ -162,7 +162,7 @@ class QtWin32 : public platform::Win32 {
   // StatusNotifierItem tray activates on a single click and has no double click, so there the
   // activation is what a double click is elsewhere.
   static uint32_t messageOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
-  // For tests: act as if the tray holding the icons went away.
+  // The tray holding the icons went away: each icon's picture box hears of it.
   void trayGone();
 
  private:

@@ -156,8 +156,6 @@ class QtWin32 : public platform::Win32 {
   static constexpr int kShowDelayMs = 250;  // an added icon reaches the tray this much later
   // The icon added for (hWnd, uID), or null; for tests and diagnostics.
   QSystemTrayIcon* trayIcon(HWND hWnd, uint32_t uID) const;
-  // The icon's menu, which only a StatusNotifierItem tray gets; null otherwise.
-  QMenu* trayMenu(HWND hWnd, uint32_t uID) const;
   // The mouse message the icon's window would receive for a Qt activation; 0 for none. A
   // StatusNotifierItem tray activates on a single click and has no double click, so there the
   // activation is what a double click is elsewhere.

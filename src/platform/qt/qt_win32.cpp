@@ -86,11 +86,6 @@ QSystemTrayIcon* QtWin32::trayIcon(HWND hWnd, uint32_t uID) const {
   return found == icons_.end() ? nullptr : found->second.icon.get();
 }
 
-QMenu* QtWin32::trayMenu(HWND hWnd, uint32_t uID) const {
-  const auto found = icons_.find(std::make_pair(hWnd, uID));
-  return found == icons_.end() ? nullptr : found->second.menu.get();
-}
-
 void QtWin32::trayGone() {
   watch_.stop();
   // The handlers remove icons from the map: tell each box once, from a copy of the keys.

@@ -20,6 +20,9 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 # The spool folder page, in the place of a license page. The job's script path must fit the
 # launcher's 63-byte field: folder, backslash and 12345678.bat, so at most 50 characters.
 set(CPACK_NSIS_DEFINES [=[
+  ; A 64-bit installer for 64-bit programs; it also runs where 32-bit programs cannot.
+  Target amd64-unicode
+  !include FileFunc.nsh
   Var SpoolDir
   Function lptspoolSpoolPre
     StrCmp $SpoolDir "" 0 +2
@@ -31,9 +34,10 @@ set(CPACK_NSIS_DEFINES [=[
     MessageBox MB_OK|MB_ICONEXCLAMATION "The spool folder must be on a drive, such as C:\SPOOL."
     Abort
     StrLen $0 $SpoolDir
-    IntCmp $0 50 +3 +3
+    IntCmp $0 50 fits fits
     MessageBox MB_OK|MB_ICONEXCLAMATION "The spool folder's path may have at most 50 characters."
     Abort
+    fits:
   FunctionEnd
   ; Each running server ends the orderly way on WM_CLOSE, taking its tray icon with it.
   !macro lptspoolStopServersFunction un
@@ -65,7 +69,14 @@ set(CPACK_NSIS_LICENSE_PAGE [=[
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
   Call lptspoolStopServers
 ]=])
+# A silent install (/S) shows no page: its folder comes from /SPOOL=C:\FOLDER, or is C:\SPOOL.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
+  StrCmp $SpoolDir "" 0 lptspoolHaveFolder
+    ${GetParameters} $R0
+    ${GetOptions} $R0 "/SPOOL=" $SpoolDir
+    StrCmp $SpoolDir "" 0 +2
+    StrCpy $SpoolDir "C:\SPOOL"
+  lptspoolHaveFolder:
   CreateDirectory "$SpoolDir"
   WriteRegStr HKCU "Software\Microsoft\Windows\CurrentVersion\Run" "lptspool" '"$INSTDIR\lptspool.exe" PRINTINGDIR="$SpoolDir"'
 ]=])

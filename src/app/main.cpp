@@ -18,7 +18,7 @@ void printUsage() {
       "\n"
       "Folder print server: every 7 seconds each *.ps job in the folder is sent, raw and\n"
       "unchanged, to the printer behind lpt1 (set by the LPT1 environment variable; see\n"
-      "README.md), and removed once printed. The folder is created when missing.\n"
+      "man lptspool), and removed once printed. The folder is created when missing.\n"
       "The folder may also be given as PRINTINGDIR=\"Z:\\path\\to\\folder\\\" (drive Z: is /).\n"
       "\n"
       "  --queue    list the waiting jobs and their states (state, name, size, reason)\n"

@@ -60,8 +60,18 @@ fails_fifo() {
   start_server fifo "$tmp/fifo/spool" LPT1="$tmp/fifo/lpt"
   drop_jobs fifo
   hold_while_failing fifo
-  # A reader arrives; each writer's bytes are read until that writer closes.
-  (while :; do cat "$tmp/fifo/lpt" >>"$tmp/fifo/out/stream"; done) &
+  # A reader arrives; each writer's bytes are read until that writer closes. The loop's cat
+  # runs in the background so that the loop, killed at the end, can take it along: left alone
+  # it would wait on the FIFO for ever.
+  (
+    reader=""
+    trap 'kill "$reader" 2>/dev/null; exit 0' TERM
+    while :; do
+      cat "$tmp/fifo/lpt" >>"$tmp/fifo/out/stream" &
+      reader=$!
+      wait "$reader" || true
+    done
+  ) &
   echo $! >>"$tmp/pids"
   printed_after_recovery fifo
   tally "FIFO without reader" "$tmp/fifo/src" "$tmp/fifo/out"

@@ -1,8 +1,8 @@
 #!/bin/sh
 # leftovers.sh COMMAND...: runs the test run and fails when it leaves something behind: a process
 # it started that is still alive, or a file in /tmp, /dev/shm or ~/.cache/lptspool. As root the
-# run gets an empty /tmp and /dev/shm of its own, so what is there afterwards is the run's, however
-# busy the machine; otherwise what appeared in them meanwhile counts.
+# run gets an empty /tmp, /dev/shm and ~/.cache/lptspool of its own, so what is there afterwards
+# is the run's, however busy the machine; otherwise what appeared in them meanwhile counts.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -20,6 +20,9 @@ if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 1 ]; then
   mount -t tmpfs -o mode=1777 lptspool-test-shm /dev/shm
   # The X servers' socket folders, which a machine's /tmp always has.
   mkdir -m 1777 /tmp/.X11-unix /tmp/.ICE-unix
+  # Where the programs keep their private folders when they have no runtime folder.
+  cache=${HOME:-/nonexistent}/.cache/lptspool
+  [ ! -d "$cache" ] || mount -t tmpfs -o mode=700 lptspool-test-cache "$cache"
 fi
 
 # Every process the run starts inherits this; one still carrying it afterwards was left behind.

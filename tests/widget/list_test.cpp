@@ -55,6 +55,9 @@ class ListTest : public QObject {
 
 void ListTest::init() {
   qputenv("XDG_DATA_HOME", data_.path().toLocal8Bit());
+  // A file goes to the home trash only when it lies on home's file system, which /tmp (often a
+  // tmpfs) need not be.
+  qputenv("HOME", data_.path().toLocal8Bit());
   const QByteArray option = "PRINTINGDIR=" + spool_.path().toLocal8Bit() + "/";
   const char* argv[] = {"lptspool", option.constData()};
   platform::setArguments(2, argv);

@@ -13,7 +13,9 @@ WINEPREFIX=$tmp/prefix
 WINEDEBUG=-all
 WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer in a fresh prefix
 LPTSPOOL_SETTLE_MS=200
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LPTSPOOL_SETTLE_MS
+# Wine keeps its server's socket folder under TMPDIR and leaves it there: ours goes with $tmp.
+TMPDIR=$tmp
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES LPTSPOOL_SETTLE_MS TMPDIR
 cleanup() {
   set +e
   wineserver -k 2>/dev/null

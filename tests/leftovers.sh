@@ -9,13 +9,16 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 0 ] && [ "$(id -u)" -eq 0 ]; then
   case "$root/" in /tmp/* | /dev/shm/*) ;; # the tree itself would be hidden
   *)
-    if unshare --mount --propagation private true 2>/dev/null; then
-      LPTSPOOL_LEFTOVERS_INNER=1 exec unshare --mount --propagation private sh "$0" "$@"
+    # A network namespace of its own, too: X and D-Bus find their servers by abstract socket
+    # names, which a private /tmp does not keep apart from other test runs on the machine.
+    if command -v ip >/dev/null && unshare --mount --net --propagation private true 2>/dev/null; then
+      LPTSPOOL_LEFTOVERS_INNER=1 exec unshare --mount --net --propagation private sh "$0" "$@"
     fi
     ;;
   esac
 fi
 if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 1 ]; then
+  ip link set lo up
   mount -t tmpfs -o mode=1777 lptspool-test-tmp /tmp
   mount -t tmpfs -o mode=1777 lptspool-test-shm /dev/shm
   # The X servers' socket folders, which a machine's /tmp always has.

@@ -15,6 +15,8 @@ for tool in wine wineserver Xvfb openbox tint2 xdotool xprop xwininfo import; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/lptspool-wine-XXXXXX")
+# Wine keeps its server's socket folder under TMPDIR and leaves it there: ours goes with $work.
+export TMPDIR=$work
 export WINEPREFIX=$out/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 pids=()
 failures=0

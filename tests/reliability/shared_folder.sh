@@ -45,6 +45,13 @@ drop_as() {
 printed() { grep -rl "^LPTJOB $1\$" "$d/out" 2>/dev/null | wc -l; }
 printed_once() { [ "$(printed "$1")" -eq 1 ]; }
 
+no_launcher_in() {
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/cwd" 2>/dev/null)" = "$1" ] && [ "$(cat "$p/comm" 2>/dev/null)" = lptspool-launch ] && return 1
+  done
+  return 0
+}
+
 # The sweep removes what an earlier run of the server left, and nothing else: the server user's
 # own batch files and launchers survive, and so do the other user's, whatever they hold.
 foreign_helpers() {
@@ -55,20 +62,20 @@ foreign_helpers() {
   as_other sh -c "printf 'copy HIS.PS lpt1\r\ndel HIS.PS\r\ndel HISPS.bat\r\ndel HISPS.pif' >'$d/spool/HISPS.bat'"
   kept="backup.bat notes.pif his.bat his.pif HISPS.bat"
   (cd "$d/spool" && sha256sum $kept) >"$d/kept.sums"
-  # An earlier run: the helper files it wrote for a job, kept aside and put back once it ended.
+  # An earlier run whose printer failed: it left the job's helper files; the job went since.
   drop_as as_server old OLD.PS
-  mkdir "$d/saved"
-  start_server_as sweep1
+  start_server_as sweep1 LPT1="$d/missing"
   wait_for 30 test -f "$d/spool/OLDPS.pif" || fail "sweep: the first run wrote no launcher"
-  cp -p "$d/spool/OLDPS.bat" "$d/spool/OLDPS.pif" "$d/saved/"
   stop_server sweep1
-  wait_for 30 printed_once old || fail "sweep: the first run did not print its job"
-  cp -p "$d/saved/OLDPS.bat" "$d/saved/OLDPS.pif" "$d/spool/"
+  wait_for 30 no_launcher_in "$d/spool" || fail "sweep: the first run's launcher did not end"
+  rm "$d/spool/OLD.PS"
+  [ -f "$d/spool/OLDPS.bat" ] && [ -f "$d/spool/OLDPS.pif" ] || fail "sweep: the first run left nothing"
   start_server_as sweep2
   ticks_pass sweep
   [ ! -e "$d/spool/OLDPS.bat" ] && [ ! -e "$d/spool/OLDPS.pif" ] ||
     fail "sweep: the earlier run's helper files stayed"
   (cd "$d/spool" && sha256sum -c --quiet "$d/kept.sums") || fail "sweep: a file the server did not write changed or went"
+  [ "$(printed old)" -eq 0 ] || fail "sweep: the left-overs printed a job"
   echo "FIGURES sweep: 2 left-overs swept; 5 other .bat/.pif files (2 the user's, 3 another user's) kept"
 }
 

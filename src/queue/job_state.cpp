@@ -92,11 +92,13 @@ bool decode(const std::string& bytes, JobRecord& record) {
       for (int k = 0; k < 7; ++k)
         if (value == kKinds[k]) r.kind = static_cast<Kind>(k), known = true;
       if (!known) return false;
-    } else if (!number(value, key == "tries"   ? r.tries
-                              : key == "since" ? r.since
-                              : key == "at"    ? r.at
-                                               : r.pid)) {
-      return false;
+    } else {
+      std::int64_t* field = key == "tries"   ? &r.tries
+                            : key == "since" ? &r.since
+                            : key == "at"    ? &r.at
+                            : key == "pid"   ? &r.pid
+                                             : nullptr;
+      if (!field || !number(value, *field)) return false;
     }
     ++seen;
   }

@@ -26,7 +26,8 @@ void overrideAppPath(const std::string& dos);
 // own session, with its standard streams on /dev/null. Returns at once: above 32 on success,
 // otherwise a Windows error code (2 file not found, 3 path not found, 31 no association). On POSIX
 // hosts at most kMaxLiveLaunchers run at once; a start beyond that waits its turn (one waiting
-// start per launcher file) and runs as soon as another launcher ends.
+// start per launcher file) and runs as soon as another launcher ends; on Windows it is refused
+// (8, out of memory) and the job, still in its folder, is started at a later tick.
 constexpr size_t kMaxLiveLaunchers = 64;
 intptr_t shellExecute(const std::string& file, const std::string& directory);
 

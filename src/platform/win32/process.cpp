@@ -12,6 +12,19 @@ namespace {
 std::vector<std::string> arguments;
 bool realArguments = false;
 std::string appPathOverride;
+std::string launcherProgram;
+std::vector<HANDLE> liveLaunchers;
+
+void reapLaunchers() {
+  for (auto it = liveLaunchers.begin(); it != liveLaunchers.end();) {
+    if (WaitForSingleObject(*it, 0) == WAIT_OBJECT_0) {
+      CloseHandle(*it);
+      it = liveLaunchers.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
 
 std::string readExecutableFolder() {
   std::string path(MAX_PATH, '\0');
@@ -88,6 +101,10 @@ std::string appPath() {
 
 void reapChildrenAutomatically() {}
 
+void overrideLauncherProgram(const std::string& hostPath) {
+  launcherProgram = hostPath;
+}
+
 intptr_t shellExecute(const std::string& file, const std::string& directory) {
   if (!endsWithPif(file) || file.find_first_of("\\/:\"") != std::string::npos) return 31;
   const DWORD folder = GetFileAttributesA(directory.c_str());
@@ -98,9 +115,16 @@ intptr_t shellExecute(const std::string& file, const std::string& directory) {
   if (launcher == INVALID_FILE_ATTRIBUTES ||
       (launcher & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
     return 2;
-  std::string program = executableFolder();
-  if (program.back() != '\\') program += '\\';
-  program += "lptspool-launch.exe";
+  // A printer that holds every job would otherwise gather a launcher per job and tick: past the
+  // bound a start is refused, and the job, still in the folder, is started at a later tick.
+  reapLaunchers();
+  if (liveLaunchers.size() >= kMaxLiveLaunchers) return 8;  // SE_ERR_OOM
+  std::string program = launcherProgram;
+  if (program.empty()) {
+    program = executableFolder();
+    if (program.back() != '\\') program += '\\';
+    program += "lptspool-launch.exe";
+  }
 
   std::string command = "\"" + program + "\" \"" + file + "\"";
   STARTUPINFOA startup{};
@@ -114,7 +138,7 @@ intptr_t shellExecute(const std::string& file, const std::string& directory) {
                       &info))
     return GetLastError() == ERROR_PATH_NOT_FOUND ? 3 : 2;
   CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  liveLaunchers.push_back(info.hProcess);
   return 42;
 }
 

@@ -29,7 +29,7 @@ target_link_libraries(lptspool_memory PUBLIC lptspool_core)
 # The window, its controls and the shell's services on user32 and shell32.
 file(GLOB LPTSPOOL_GUI_SOURCES CONFIGURE_DEPENDS src/platform/win32/gui/*.cpp)
 add_library(lptspool_gui STATIC ${LPTSPOOL_GUI_SOURCES})
-target_link_libraries(lptspool_gui PUBLIC lptspool_core user32 gdi32 shell32)
+target_link_libraries(lptspool_gui PUBLIC lptspool_core user32 gdi32 shell32 comctl32)
 
 add_executable(lptspool WIN32 src/app/main.cpp data/windows/lptspool.rc)
 target_link_libraries(lptspool PRIVATE lptspool_gui)

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The Windows window under Wine, as a person meets it on a desktop with a bottom panel and a tray
 # (Xvfb 1024 x 768 at 96 dpi, openbox, tint2; Wine docks tray icons into tint2): its size and
-# docked place, "-" to the tray, a single and a double click on the icon, a drag by the strip
-# and a double click on the strip that slides it home.
+# docked place, "-" to the tray, a single and a double click on the icon, a drag by the strip,
+# a double click on the strip that slides it home, and the status button's document list.
 # Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER  (the Wine prefix and screenshots go there)
 set -u
 bin=$1
@@ -139,6 +139,18 @@ xdotool mouseup 1
 check wait_for 5 window_at 694 458 -- "after a drag of -200,-150 the window should be at 694,458, not $(place)"
 click_at $((694 + 40)) $((458 + 8)) 2
 check wait_for 10 window_at 894 608 -- "a double click on the strip should slide the window home, it is at $(place)"
+
+echo "--- the status button opens the document list"
+printf 'job' >"$WINEPREFIX/drive_c/SPOOL/WAITING.PS"
+list_shown() {
+  local w
+  for w in $(xdotool search --pid "$lptspool_pid" --name '^Alla dokument$' 2>/dev/null); do
+    [[ "$(geometry "$w")" == *" 1" ]] && return 0
+  done
+  return 1
+}
+check wait_for 20 bash -c "xdotool mousemove --sync $((894 + 65)) $((608 + 105)) click 1; sleep 1; $(declare -f geometry list_shown); lptspool_pid=$lptspool_pid list_shown" -- "the status button should show the list of documents"
+sleep 0.5
 import -window root "$out/windows-end.png"
 
 if ((failures)); then

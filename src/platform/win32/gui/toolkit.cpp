@@ -1,8 +1,13 @@
 #include "platform/win32/gui/win_toolkit.h"
+// clang-format off
+#include <commctrl.h>
+// clang-format on
 
 namespace win32ui {
 
 WinToolkit::WinToolkit() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   registerClasses();
   // The captions use the font Windows uses for messages.
   NONCLIENTMETRICSA metrics{};
@@ -16,9 +21,9 @@ WinToolkit::~WinToolkit() {
   if (font_ && font_ != GetStockObject(DEFAULT_GUI_FONT)) DeleteObject(font_);
 }
 
-std::unique_ptr<ui::Window> WinToolkit::createWindow(const std::string& name, float width,
+std::unique_ptr<ui::Window> WinToolkit::createWindow(const std::string& /*name*/, float width,
                                                      float height, float frameTwips) {
-  return std::make_unique<WinWindow>(*this, name, width, height, frameTwips);
+  return std::make_unique<WinWindow>(*this, "lptspool", width, height, frameTwips, false);
 }
 
 void WinToolkit::doEvents() {

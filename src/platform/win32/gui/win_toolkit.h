@@ -34,6 +34,7 @@ int toPixels(float twips, float perPixel);
 std::wstring widen(const std::string& utf8);
 
 constexpr const char* kFormClass = "lptspoolForm";
+constexpr const char* kDialogClass = "lptspoolDialog";
 constexpr const char* kStripClass = "lptspoolStrip";
 constexpr const char* kHookClass = "lptspoolHook";
 void registerClasses();
@@ -92,6 +93,28 @@ class WinPictureBox : public WinControl<ui::PictureBox> {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 };
 
+// A label that shows text (the strip shows none): a STATIC control.
+class WinTextLabel : public WinControl<ui::Label> {
+ public:
+  WinTextLabel(::HWND parent, const ui::ControlLayout& layout, int id, HFONT font);
+  void setCaption(const std::string& caption) override;
+};
+
+// Rows under column headers: a list view in report mode.
+class WinTable : public WinControl<ui::Table> {
+ public:
+  WinTable(::HWND parent, const ui::ControlLayout& layout, int id, HFONT font,
+           const std::vector<std::string>& headers);
+  void setRows(const std::vector<std::vector<std::string>>& rows) override;
+  std::size_t rowCount() const override { return rows_.size(); }
+  std::string cell(std::size_t row, std::size_t column) const override;
+  int currentRow() const override;
+  void setCurrentRow(int row) override;
+
+ private:
+  std::vector<std::vector<std::string>> rows_;
+};
+
 class WinTimer : public ui::Timer {
  public:
   WinTimer(::HWND owner, UINT_PTR id, int interval) : owner_(owner), id_(id), interval_(interval) {}
@@ -113,7 +136,10 @@ class WinToolkit;
 
 class WinWindow : public ui::Window {
  public:
-  WinWindow(WinToolkit& toolkit, const std::string& name, float width, float height, float frame);
+  // The docked form, or (with a title) an ordinary window with a title bar whose close box
+  // only hides it.
+  WinWindow(WinToolkit& toolkit, const std::string& title, float width, float height, float frame,
+            bool dialog);
   ~WinWindow() override;
   platform::HWND hWnd() const override { return toHandle32(hwnd_); }
   void setEnabled(bool enabled) override { EnableWindow(hwnd_, enabled); }
@@ -132,6 +158,8 @@ class WinWindow : public ui::Window {
   ui::Label* addLabel(const ui::ControlLayout& layout) override;
   ui::PictureBox* addPictureBox(const ui::ControlLayout& layout) override;
   ui::Timer* addTimer(const std::string& name, int interval) override;
+  ui::Table* addTable(const ui::ControlLayout& layout,
+                      const std::vector<std::string>& headers) override;
   platform::HICON icon() const override { return toHandle32(smallIcon_); }
 
   ::HWND native() const { return hwnd_; }
@@ -145,6 +173,7 @@ class WinWindow : public ui::Window {
   WinToolkit& toolkit_;
   ::HWND hwnd_ = nullptr;
   float frame_;
+  bool dialog_;
   float left_ = 0, top_ = 0;
   bool shownOnce_ = false;
   SIZE size_{};
@@ -190,6 +219,11 @@ class WinToolkit : public ui::Toolkit {
   platform::Win32& win32() override { return services_; }
   WinServices& services() { return services_; }
   void doEvents() override;
+  std::unique_ptr<ui::Window> createDialog(const std::string& name, const std::string& title,
+                                           float width, float height) override;
+  bool ask(ui::Window& owner, const std::string& title, const std::string& question) override;
+  bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
+  bool openFolder(const std::string& dosPath) override;
   HFONT defaultFont() const { return font_; }
   // Run when Windows ends the session: the program must be gone before the process is.
   std::function<void()> EndSession;

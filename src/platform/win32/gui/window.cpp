@@ -78,6 +78,11 @@ void registerClasses() {
   form.lpszClassName = kFormClass;
   RegisterClassExA(&form);
 
+  WNDCLASSEXA dialog = form;
+  dialog.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  dialog.lpszClassName = kDialogClass;
+  RegisterClassExA(&dialog);
+
   WNDCLASSEXA strip = form;
   strip.style = CS_DBLCLKS;
   strip.lpfnWndProc = controlProc<WinLabel, WinControl<ui::Label>>;
@@ -95,15 +100,22 @@ void registerClasses() {
   RegisterClassExA(&hook);
 }
 
-WinWindow::WinWindow(WinToolkit& toolkit, const std::string& name, float width, float height,
-                     float frame)
-    : toolkit_(toolkit), frame_(frame) {
+WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width, float height,
+                     float frame, bool dialog)
+    : toolkit_(toolkit), frame_(frame), dialog_(dialog) {
   toolkitInstance = &toolkit;
   const int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
-  // A tool window: no title bar, no taskbar button, above other windows.
-  hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFormClass, "lptspool",
-                          WS_POPUP | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,
-                          GetModuleHandleA(nullptr), this);
+  if (dialog) {
+    hwnd_ =
+        CreateWindowExW(0, widen(kDialogClass).c_str(), widen(title).c_str(),
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                        0, 0, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+  } else {
+    // A tool window: no title bar, no taskbar button, above other windows.
+    hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFormClass, title.c_str(),
+                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), this);
+  }
   size_ = {w, h};
   HINSTANCE instance = GetModuleHandleA(nullptr);
   bigIcon_ =
@@ -115,7 +127,6 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& name, float width, 
   if (!smallIcon_) smallIcon_ = LoadIcon(nullptr, IDI_APPLICATION);
   SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-  (void)name;
 }
 
 WinWindow::~WinWindow() {
@@ -218,6 +229,7 @@ LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       syncPlace();
       return 0;
     case WM_ERASEBKGND:
+      if (dialog_) return DefWindowProcA(hwnd_, message, wParam, lParam);
       paintFrame(reinterpret_cast<HDC>(wParam));
       return 1;
     case WM_SETTINGCHANGE:
@@ -227,6 +239,10 @@ LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (WorkAreaChanged) WorkAreaChanged();
       return 0;
     case WM_CLOSE:
+      if (dialog_) {
+        hide();
+        return 0;
+      }
       // No close box, but Alt+F4 or an uninstaller asks: the program ends the orderly way, by
       // leaving the message loop, rather than hiding the window with no icon to bring it back.
       PostQuitMessage(0);
@@ -251,8 +267,23 @@ ui::Button* WinWindow::addButton(const ui::ControlLayout& layout) {
 }
 
 ui::Label* WinWindow::addLabel(const ui::ControlLayout& layout) {
+  if (dialog_) {
+    auto label = std::make_unique<WinTextLabel>(hwnd_, layout, nextId_++, toolkit_.defaultFont());
+    ui::Label* raw = label.get();
+    controls_.push_back(std::move(label));
+    return raw;
+  }
   controls_.push_back(std::make_unique<WinLabel>(hwnd_, layout, frame_, nextId_++));
   return static_cast<WinLabel*>(controls_.back().get());
+}
+
+ui::Table* WinWindow::addTable(const ui::ControlLayout& layout,
+                               const std::vector<std::string>& headers) {
+  auto table =
+      std::make_unique<WinTable>(hwnd_, layout, nextId_++, toolkit_.defaultFont(), headers);
+  ui::Table* raw = table.get();
+  controls_.push_back(std::move(table));
+  return raw;
 }
 
 ui::PictureBox* WinWindow::addPictureBox(const ui::ControlLayout& layout) {

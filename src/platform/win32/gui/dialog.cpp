@@ -1,0 +1,115 @@
+// The document list's window on Win32: a text label, a list view with column headers, and the
+// desktop services it needs (a yes/no question, the Recycle Bin, Explorer on the folder).
+#include "platform/win32/gui/win_toolkit.h"
+// clang-format off
+#include <commctrl.h>
+// clang-format on
+
+namespace win32ui {
+
+WinTextLabel::WinTextLabel(::HWND parent, const ui::ControlLayout& layout, int id, HFONT font) {
+  create("STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, parent, layout, 0, id);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  setCaption(layout.caption);
+}
+
+void WinTextLabel::setCaption(const std::string& caption) {
+  caption_ = caption;
+  std::string lines;
+  for (char c : caption) {
+    if (c == '\n' && (lines.empty() || lines.back() != '\r')) lines += '\r';
+    lines += c;
+  }
+  SetWindowTextW(hwnd_, widen(lines).c_str());
+}
+
+WinTable::WinTable(::HWND parent, const ui::ControlLayout& layout, int id, HFONT font,
+                   const std::vector<std::string>& headers) {
+  create(WC_LISTVIEWA,
+         WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+             LVS_NOSORTHEADER,
+         parent, layout, 0, id);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+  // The first column, the job's name, takes what the others leave.
+  const int width = toPixels(layout.width, twipsPerPixel(true)) - 4;
+  const int others = headers.size() > 1 ? width / 6 : 0;
+  for (size_t i = 0; i < headers.size(); ++i) {
+    std::wstring text = widen(headers[i]);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = text.data();
+    column.cx = i == 0 ? width - others * static_cast<int>(headers.size() - 1) : others;
+    SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void WinTable::setRows(const std::vector<std::vector<std::string>>& rows) {
+  rows_ = rows;
+  SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t c = 0; c < rows[r].size(); ++c) {
+      std::wstring text = widen(rows[r][c]);
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = static_cast<int>(r);
+      item.iSubItem = static_cast<int>(c);
+      item.pszText = text.data();
+      SendMessageW(hwnd_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, c == 0 ? 0 : r,
+                   reinterpret_cast<LPARAM>(&item));
+    }
+  }
+  SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+std::string WinTable::cell(std::size_t row, std::size_t column) const {
+  return row < rows_.size() && column < rows_[row].size() ? rows_[row][column] : std::string();
+}
+
+int WinTable::currentRow() const {
+  return static_cast<int>(
+      SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void WinTable::setCurrentRow(int row) {
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+  if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(hwnd_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(hwnd_, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+std::unique_ptr<ui::Window> WinToolkit::createDialog(const std::string& /*name*/,
+                                                     const std::string& title, float width,
+                                                     float height) {
+  return std::make_unique<WinWindow>(*this, title, width, height, 0, true);
+}
+
+bool WinToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question) {
+  return MessageBoxW(fromHandle32(owner.hWnd()), widen(question).c_str(), widen(title).c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+bool WinToolkit::moveToTrash(const std::string& dosFolder, const std::string& name) {
+  // The shell reads wildcards and separators in what it is given: such a name is not taken.
+  if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos) return false;
+  std::string from = dosFolder + name;
+  from.push_back('\0');  // the list of files ends with a second NUL
+  SHFILEOPSTRUCTA operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+bool WinToolkit::openFolder(const std::string& dosPath) {
+  return reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", dosPath.c_str(), nullptr,
+                                                   nullptr, SW_SHOWNORMAL)) > 32;
+}
+
+}  // namespace win32ui

@@ -48,8 +48,8 @@ wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(head -n1 "$work/display")
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wait_for 10 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
-  fail "openbox did not start"
+wait_for 30 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+  fail "openbox did not start: $(cat "$work/openbox.log")"
 # The panel comes first: Wine's tray looks for an XEmbed tray when it starts.
 cp /etc/xdg/tint2/tint2rc "$work/tint2rc"
 tint2 -c "$work/tint2rc" >"$work/tint2.log" 2>&1 &

@@ -47,6 +47,12 @@ wine reg query "$run_key" /v lptspool 2>/dev/null | tr -d '\r' |
   grep -qF '"C:\Program Files\lptspool\lptspool.exe" PRINTINGDIR="C:\JOBS\PRINT"' ||
   fail "no start at login with the spool folder: $(wine reg query "$run_key" 2>&1 | tr -d '\r')"
 
+# Without a desktop the server cannot run: it says so and ends, rather than sit there idle.
+DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR="C:\JOBS\PRINT"' >"$out/nodesktop.log" 2>&1
+status=$?
+[[ $status == 1 ]] && grep -q 'the server does not run' "$out/nodesktop.log" ||
+  fail "without a desktop: status $status, $(cat "$out/nodesktop.log")"
+
 # The server as the login starts it prints a job through the installed launcher to a folder.
 # The uninstaller must leave the spool folder's other files alone.
 printf 'job' >"$c/JOBS/PRINT/REPORT.PS"

@@ -27,6 +27,13 @@ const ParentConsole parentConsole;
 int runDesktop(int, char**, const std::function<std::shared_ptr<void>(ui::Toolkit&)>& start) {
   win32ui::WinToolkit toolkit;
   std::shared_ptr<void> program = start(toolkit);
+  // The timers and the tray live on the window: a server without it would never print.
+  if (toolkit.windowFailed) {
+    std::fputs("lptspool: the window cannot be created (no desktop); the server does not run\n",
+               stderr);
+    program.reset();
+    return 1;
+  }
   toolkit.EndSession = [&program] {
     program.reset();
     PostQuitMessage(0);

@@ -227,6 +227,8 @@ class WinToolkit : public ui::Toolkit {
   HFONT defaultFont() const { return font_; }
   // Run when Windows ends the session: the program must be gone before the process is.
   std::function<void()> EndSession;
+  // A window could not be made (no desktop to make it on): without it no timer runs.
+  bool windowFailed = false;
 
  private:
   WinScreen screen_;

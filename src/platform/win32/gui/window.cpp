@@ -116,6 +116,7 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width,
                             WS_POPUP | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,
                             GetModuleHandleA(nullptr), this);
   }
+  if (!hwnd_) toolkit.windowFailed = true;
   size_ = {w, h};
   HINSTANCE instance = GetModuleHandleA(nullptr);
   bigIcon_ =

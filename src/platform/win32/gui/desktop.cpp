@@ -47,8 +47,7 @@ int runDesktop(int, char**, const std::function<std::shared_ptr<void>(ui::Toolki
       break;
     }
     if (got < 0) break;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    win32ui::dispatch(message);
   }
   toolkit.EndSession = nullptr;
   program.reset();

@@ -34,9 +34,19 @@ void WinToolkit::doEvents() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
+    dispatch(message);
   }
+}
+
+void dispatch(MSG& message) {
+  const ::HWND root = message.hwnd ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  char name[32] = "";
+  if (root && GetClassNameA(root, name, sizeof name) &&
+      (lstrcmpA(name, kFormClass) == 0 || lstrcmpA(name, kDialogClass) == 0) &&
+      IsDialogMessageA(root, &message))
+    return;
+  TranslateMessage(&message);
+  DispatchMessageA(&message);
 }
 
 }  // namespace win32ui

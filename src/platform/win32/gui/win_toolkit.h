@@ -38,6 +38,8 @@ constexpr const char* kDialogClass = "lptspoolDialog";
 constexpr const char* kStripClass = "lptspoolStrip";
 constexpr const char* kHookClass = "lptspoolHook";
 void registerClasses();
+// Dispatches one message; keys move between the controls of our windows in tab order.
+void dispatch(MSG& message);
 
 template <class Kind>
 class WinControl : public Kind {

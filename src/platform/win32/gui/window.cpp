@@ -187,7 +187,9 @@ void WinWindow::setHeight(float twips) {
 
 void WinWindow::show() {
   move();
-  if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+  // The docked window never takes the focus from the user's work; the list is asked for.
+  if (!IsWindowVisible(hwnd_)) ShowWindow(hwnd_, dialog_ ? SW_SHOW : SW_SHOWNOACTIVATE);
+  if (dialog_) SetForegroundWindow(hwnd_);
   if (!shownOnce_) {
     shownOnce_ = true;
     if (Resize) Resize();

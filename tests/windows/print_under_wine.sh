@@ -1,10 +1,12 @@
 #!/bin/sh
 # End to end under Wine: the Windows server on its spool folders prints through
 # lptspool-launch.exe to a folder, to LPT1 led to a file and then to a FIFO, and to a Windows
-# printer that is a queue of a private CUPS; each job once and byte for byte, every spool folder
-# empty afterwards. A printer that refuses jobs keeps its job. Usage: print_under_wine.sh BIN_DIR
+# printer that is a queue of a private CUPS, and to a command through cmd.exe; each job once and
+# byte for byte, every spool folder empty afterwards. A printer that refuses jobs keeps its job.
+# Usage: print_under_wine.sh BIN_DIR APPEND_INPUT_EXE
 set -eu
 bin=$1
+append_input=$2
 here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d /tmp/lptwin.XXXXXX)
 pids=""
@@ -87,6 +89,8 @@ server "$tmp/to-folder" "$(dos "$tmp/out")"
 server "$tmp/to-printer" office
 server "$tmp/to-broken" broken
 server "$tmp/to-lpt1"
+: >"$tmp/command.out"
+server "$tmp/to-command" "|$(dos "$append_input") $(dos "$tmp/command.out")"
 job F1 "$tmp/to-folder"
 job F2 "$tmp/to-folder"
 job P1 "$tmp/to-printer"
@@ -94,13 +98,16 @@ job P2 "$tmp/to-printer"
 job B1 "$tmp/to-broken"
 job L1 "$tmp/to-lpt1"
 job L2 "$tmp/to-lpt1"
-for s in to-folder to-printer to-lpt1; do
+job C1 "$tmp/to-command"
+job C2 "$tmp/to-command"
+for s in to-folder to-printer to-lpt1 to-command; do
   wait_for 90 empty "$tmp/$s" || fail "$s still holds: $(ls -A "$tmp/$s")"
 done
 printed_once "$tmp/out" F1 F2
 wait_for 30 queue_idle office || fail "the office queue did not finish"
 printed_once "$tmp/office" P1 P2
 one_after_other "$tmp/lpt1.out" L1 L2 || fail "LPT1's file does not hold L1 and L2 whole"
+one_after_other "$tmp/command.out" C1 C2 || fail "the command did not get C1 and C2 whole"
 
 # LPT1 now leads to a FIFO; its reader also holds it for writing, so it never sees an end.
 mkfifo "$tmp/lpt1.fifo"
@@ -116,4 +123,4 @@ wait_for 10 one_after_other "$tmp/fifo.out" L3 L4 || fail "the FIFO did not get 
 # Several ticks have passed: the refused job is still there, whole, and the queue got nothing.
 cmp -s "$tmp/to-broken/B1.PS" "$tmp/jobs/B1" || fail "the refused job was not kept whole"
 [ -z "$(ls -A "$tmp/broken" 2>/dev/null)" ] || fail "the refusing queue printed something"
-echo "printed under Wine: folder, printer, LPT1 to a file and to a FIFO; refused job kept"
+echo "printed under Wine: folder, printer, command, LPT1 to a file and to a FIFO; refused job kept"

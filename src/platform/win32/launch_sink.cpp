@@ -183,7 +183,10 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
     HANDLE printer = nullptr;
     if (!::OpenPrinterA(const_cast<char*>(path.c_str()), &printer, nullptr))
       return failWith(error, path + ": neither a port, a folder, a file nor a printer"), nullptr;
-    if (!lockSink("printer " + upper(path), lock, error) || !openJobCopy(copy, error)) {
+    // One document at a time through the spooler, whatever the printer: Wine names its spool
+    // files after job numbers each process counts from 1, so two launchers spooling at once
+    // would write into one file and print one's job as the other's.
+    if (!lockSink("spooler", lock, error) || !openJobCopy(copy, error)) {
       ::ClosePrinter(printer);
       return nullptr;
     }

@@ -80,12 +80,14 @@ fails_fifo() {
 fails_readonly() {
   prepare ro
   mkdir "$tmp/ro/printed" "$tmp/ro/bin"
-  chown nobody "$tmp/ro" "$tmp/ro/spool"
-  # As root every folder is writable: this server runs as nobody, from a copy nobody can reach.
+  mkdir -m 700 "$tmp/ro/run"
+  chown nobody "$tmp/ro" "$tmp/ro/spool" "$tmp/ro/run"
+  # As root every folder is writable: this server runs as nobody, from a copy nobody can reach,
+  # with a runtime folder of its own (without one, Qt makes /tmp/runtime-nobody and leaves it).
   cp "$bin/lptspool" "$bin/lptspool-launch" "$bin/print.txt" "$tmp/ro/bin/"
   server_bin=$tmp/ro/bin
-  start_server ro "$tmp/ro/spool" LPT1="$tmp/ro/printed" setpriv --reuid=nobody --regid=nogroup \
-    --clear-groups
+  start_server ro "$tmp/ro/spool" LPT1="$tmp/ro/printed" XDG_RUNTIME_DIR="$tmp/ro/run" \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups
   drop_jobs ro
   chown nobody "$tmp/ro/spool"/*
   hold_while_failing ro

@@ -29,7 +29,8 @@ case "$(basename "$deb")" in
   lptspool_*_"$(dpkg --print-architecture)".deb) ;;
   *) fail "unexpected package name: $deb" ;;
 esac
-lintian --fail-on error,warning "$deb" >"$tmp/lintian" 2>&1 ||
+# lintian leaves a cache file in TMPDIR: ours goes with $tmp.
+TMPDIR=$tmp lintian --fail-on error,warning "$deb" >"$tmp/lintian" 2>&1 ||
   { cat "$tmp/lintian"; fail "lintian found errors or warnings"; }
 
 installed=1

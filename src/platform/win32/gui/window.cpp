@@ -1,6 +1,6 @@
 // The window on Win32: a fixed-size popup that stays on top and has no taskbar button, with a
-// frame painted by itself; its place kept in twips; the screen it sits on.
-#include <cmath>
+// frame painted by itself, or the document list's ordinary window; its place kept in twips.
+#include <algorithm>
 
 #include "platform/win32/gui/win_toolkit.h"
 
@@ -46,26 +46,6 @@ LRESULT CALLBACK formProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
-
-float twipsPerPixel(bool horizontal) {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, horizontal ? LOGPIXELSX : LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  return 1440.0f / static_cast<float>(dpi > 0 ? dpi : 96);
-}
-
-int toPixels(float twips, float perPixel) {
-  return static_cast<int>(std::lround(twips / perPixel));
-}
-
-std::wstring widen(const std::string& utf8) {
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
 
 void registerClasses() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -298,20 +278,6 @@ ui::Timer* WinWindow::addTimer(const std::string& /*name*/, int interval) {
   const UINT_PTR id = static_cast<UINT_PTR>(nextId_++);
   timers_[id] = std::make_unique<WinTimer>(hwnd_, id, interval);
   return timers_[id].get();
-}
-
-float WinScreen::width() const {
-  return static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * twipsPerPixelX();
-}
-
-float WinScreen::height() const {
-  return static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * twipsPerPixelY();
-}
-
-platform::RECT WinScreen::workArea() const {
-  ::RECT area{};
-  if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return {};
-  return {area.left, area.top, area.right, area.bottom};
 }
 
 }  // namespace win32ui

@@ -2,7 +2,8 @@
 # The Windows window under Wine, as a person meets it on a desktop with a bottom panel and a tray
 # (Xvfb 1024 x 768 at 96 dpi, openbox, tint2; Wine docks tray icons into tint2): its size and
 # docked place, "-" to the tray, a single and a double click on the icon, a drag by the strip,
-# a double click on the strip that slides it home, and the status button's document list.
+# a double click on the strip and a right click on the icon that slide it home, and the status
+# button's document list.
 # Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER  (the Wine prefix and screenshots go there)
 set -u
 bin=$1
@@ -104,7 +105,8 @@ tray_icon() {
   done
   return 1
 }
-no_tray_icon() { ! tray_icon >/dev/null; }
+has_tray_icon() { tray_icon >/dev/null; }
+no_tray_icon() { ! has_tray_icon; }
 click_at() { xdotool mousemove --sync "$1" "$2" click --repeat "${3:-1}" --delay 80 1; }
 
 echo "--- docked"
@@ -139,6 +141,16 @@ xdotool mouseup 1
 check wait_for 5 window_at 694 458 -- "after a drag of -200,-150 the window should be at 694,458, not $(place)"
 click_at $((694 + 40)) $((458 + 8)) 2
 check wait_for 10 window_at 894 608 -- "a double click on the strip should slide the window home, it is at $(place)"
+
+echo "--- right click on the icon"
+xdotool mousemove --sync $((894 + 40)) $((608 + 8)) mousedown 1 mousemove --sync 500 300 mouseup 1
+check wait_for 5 window_at 460 292 -- "a drag should move the window to 460,292, not $(place)"
+click_at $((460 + 120)) $((292 + 9))
+check wait_for 10 has_tray_icon -- "\"-\" should put the icon into the tray again"
+sleep 0.5
+read -r ix iy iw ih _ <<<"$(geometry "$(tray_icon)")"
+xdotool mousemove --sync $((ix + iw / 2)) $((iy + ih / 2)) click 3
+check wait_for 10 window_at 894 608 -- "a right click on the icon should show the window and slide it home, it is at $(place)"
 
 echo "--- the status button opens the document list"
 printf 'job' >"$WINEPREFIX/drive_c/SPOOL/WAITING.PS"

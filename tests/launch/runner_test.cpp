@@ -139,21 +139,16 @@ TEST_F(Runs, RefusesAScriptOutsideTheWorkingFolder) {
   EXPECT_TRUE(has("A.PS"));
 }
 
-TEST_F(Runs, ASecondLauncherForAJobBeingPrintedLeaves) {
-  writeFile(spool_ / "A.PS", "job");
+TEST_F(Runs, ASecondLauncherForAJobBeingPrintedOrAlreadyPrintedLeaves) {
   std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  EXPECT_EQ(run(pif), kBusy);  // printed and deleted already
+  writeFile(spool_ / "A.PS", "job");
   platform::JobFile first;
   ASSERT_EQ(first.open("A.PS"), platform::JobFile::Open::Ok);
   ASSERT_EQ(first.tryLock(), platform::JobFile::Lock::Locked);
   EXPECT_EQ(run(pif), kBusy);
   EXPECT_TRUE(printed().empty());
   EXPECT_TRUE(has("A.PS") && has("APS.bat") && has("APS.pif"));
-}
-
-TEST_F(Runs, AJobAlreadyPrintedIsLeftAlone) {
-  std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
-  EXPECT_EQ(run(pif), kBusy);
-  EXPECT_TRUE(has("APS.bat"));
 }
 
 class JobLocks : public launchtest::SpoolFolder {};

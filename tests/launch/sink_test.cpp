@@ -67,13 +67,18 @@ class Sinks : public launchtest::SpoolFolder {
   }
 };
 
-TEST_F(Sinks, MissingPathIsCreatedOnlyAsAFolderNamedWithASlash) {
-  // An unplugged printer must not turn into a file; a printer folder named as one is made.
-  EXPECT_EQ(pathSink(dir_ / "lp0"), nullptr);
+TEST_F(Sinks, PathsThatCannotTakeAJobFailAndCreateNothing) {
+  // An unplugged printer must not turn into a file, a FIFO nobody reads would swallow the job,
+  // and the spool folder's own files would come back as new jobs at the next tick.
+  ASSERT_EQ(::mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  for (const fs::path& path :
+       {dir_ / "lp0", dir_ / "gone" / "lp0", dir_ / "fifo", spool_, fs::path(".")})
+    EXPECT_EQ(pathSink(path), nullptr) << path;
   EXPECT_FALSE(fs::exists(dir_ / "lp0"));
-  EXPECT_EQ(pathSink(dir_ / "gone" / "lp0"), nullptr);
   EXPECT_FALSE(fs::exists(dir_ / "gone"));
+}
 
+TEST_F(Sinks, AMissingFolderNamedWithASlashIsMade) {
   fs::path out = dir_ / "printed" / "today";
   EXPECT_TRUE(send(pathSink(out.string() + "/"), "job"));
   const mode_t mask = ::umask(022);
@@ -84,43 +89,27 @@ TEST_F(Sinks, MissingPathIsCreatedOnlyAsAFolderNamedWithASlash) {
   EXPECT_EQ(readFile(fs::directory_iterator(out)->path()), "job");
 }
 
-TEST_F(Sinks, FifoWithoutReaderFails) {
-  ASSERT_EQ(std::system(("mkfifo '" + (dir_ / "fifo").string() + "'").c_str()), 0);
-  EXPECT_EQ(pathSink(dir_ / "fifo"), nullptr);
-}
-
-TEST_F(Sinks, FifoWithReaderGetsTheBytesUnchanged) {
+TEST_F(Sinks, FifoReaderGetsTheBytesUnchangedAndLeavingMidJobIsAFailureNotACrash) {
   fs::path fifo = dir_ / "fifo";
-  ASSERT_EQ(std::system(("mkfifo '" + fifo.string() + "'").c_str()), 0);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  auto openWhenRead = [&] {  // the reader may not have opened its end yet
+    std::unique_ptr<platform::Sink> sink;
+    for (std::string error; !sink; std::this_thread::yield())
+      sink = platform::openPathSink(fifo.string(), "J.PS", error);
+    return sink;
+  };
   std::string received;
   std::thread reader([&] { received = readFile(fifo); });  // opening waits for the writer
   std::string job(200000, '\0');
   for (std::size_t i = 0; i < job.size(); ++i) job[i] = static_cast<char>(i * 7);
-  std::unique_ptr<platform::Sink> sink;
-  while (!sink) {  // the reader may not have opened its end yet
-    std::string error;
-    sink = platform::openPathSink(fifo.string(), "J.PS", error);
-    if (!sink) std::this_thread::yield();
-  }
-  EXPECT_TRUE(send(std::move(sink), job));
+  EXPECT_TRUE(send(openWhenRead(), job));
   reader.join();
   EXPECT_EQ(received, job);
-}
 
-TEST_F(Sinks, FifoReaderLeavingMidJobIsAFailureNotACrash) {
-  fs::path fifo = dir_ / "fifo";
-  ASSERT_EQ(std::system(("mkfifo '" + fifo.string() + "'").c_str()), 0);
   // A reader process, not a thread: the sink's sending child would inherit a thread's end of
   // the FIFO and keep it open.
   ASSERT_EQ(std::system(("head -c 1 '" + fifo.string() + "' >/dev/null &").c_str()), 0);
-  std::unique_ptr<platform::Sink> sink;
-  while (!sink) {
-    std::string error;
-    sink = platform::openPathSink(fifo.string(), "J.PS", error);
-    if (!sink) std::this_thread::yield();
-  }
-  std::string job(4 << 20, 'x');
-  EXPECT_FALSE(send(std::move(sink), job));
+  EXPECT_FALSE(send(openWhenRead(), std::string(4 << 20, 'x')));
 }
 
 TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
@@ -137,12 +126,6 @@ TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
   }
   std::sort(contents.begin(), contents.end());
   EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
-}
-
-TEST_F(Sinks, SpoolFolderItselfIsRefused) {
-  // Its files would come back as new jobs at the next tick.
-  EXPECT_EQ(pathSink(spool_), nullptr);
-  EXPECT_EQ(pathSink("."), nullptr);
 }
 
 TEST_F(Sinks, RegularFileIsAppendedAndLockedAndAbortTakesBack) {
@@ -169,15 +152,12 @@ TEST_F(Sinks, CommandGetsTheJobOnItsInput) {
   EXPECT_EQ(readFile(out), "bytes\r\n\x1b%-12345X");
 }
 
-TEST_F(Sinks, CommandFailsUnlessItExitsZero) {
-  EXPECT_FALSE(send(commandSink("cat >/dev/null; exit 3"), "job"));
-  EXPECT_FALSE(send(commandSink("kill -9 $$"), "job"));
+TEST_F(Sinks, CommandFailsUnlessItTakesTheJobAndExitsZero) {
+  for (const char* command : {"cat >/dev/null; exit 3", "kill -9 $$"})
+    EXPECT_FALSE(send(commandSink(command), "job")) << command;
   std::string error;
   EXPECT_FALSE(send(platform::openCommandSink({"/nonexistent/lp"}, "x", true, error), "job"));
-}
-
-TEST_F(Sinks, CommandThatStopsReadingIsAFailureNotACrash) {
-  // Far more than a pipe holds, so the write meets the closed pipe.
+  // Far more than a pipe holds, so the write meets the closed pipe: a failure, not our death.
   EXPECT_FALSE(send(commandSink("head -c 1 >/dev/null"), std::string(4 << 20, 'x')));
 }
 
@@ -205,17 +185,22 @@ bool eventually(const std::function<bool()>& condition) {
   return false;
 }
 
-TEST_F(Sinks, KilledHalfWayTheCommandGetsNothing) {
-  fs::path out = dir_ / "printed";
+TEST_F(Sinks, KilledHalfWayThePrinterGetsNothing) {
+  fs::path piped = dir_ / "printed", folder = dir_ / "out";
+  fs::create_directory(folder);
   killedChild(
       [&] {
-        auto sink = commandSink("cat > '" + out.string() + "'");
-        if (sink) sink->write("first half ", 11);
+        std::string error;
+        auto command = commandSink("cat > '" + piped.string() + "'");
+        auto file = platform::openPathSink(folder.string(), "J.PS", error);
+        if (command) command->write("first half ", 11);
+        if (file) file->write("half", 4);
       },
       nullptr);
+  EXPECT_TRUE(fs::is_empty(folder));
   // A command started at once would take the dead launcher for the end of the job.
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_FALSE(fs::exists(out));
+  EXPECT_FALSE(fs::exists(piped));
 }
 
 TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
@@ -232,19 +217,6 @@ TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
       [&] { return fs::exists(started); });
   ASSERT_TRUE(eventually([&] { return fs::exists(out); }));
   EXPECT_EQ(readFile(out), job);
-}
-
-TEST_F(Sinks, FolderKeepsNothingOfAKilledLauncher) {
-  fs::path out = dir_ / "out";
-  fs::create_directory(out);
-  killedChild(
-      [&] {
-        std::string error;
-        auto sink = platform::openPathSink(out.string(), "J.PS", error);
-        if (sink) sink->write("half", 4);
-      },
-      nullptr);
-  EXPECT_TRUE(fs::is_empty(out));
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ pids+=($!)
 exec 3>&-
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$(head -n1 "$work/display")
+wait_for 10 bash -c 'xprop -root >/dev/null 2>&1' || fail "Xvfb does not take connections"
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 30 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
@@ -125,9 +126,15 @@ read -r ix iy iw ih _ <<<"$(geometry "$(tray_icon)")"
 echo "tray icon at $ix,$iy (${iw}x$ih)"
 import -window root "$out/windows-tray.png"
 click_at $((ix + iw / 2)) $((iy + ih / 2))
-sleep 0.5
+sleep 1  # past the double-click time, so the next click starts a double click of its own
 check window_hidden -- "a single click on the icon should do nothing"
 click_at $((ix + iw / 2)) $((iy + ih / 2)) 2
+# On a loaded machine Wine's tray now and then takes the two clicks for two single ones.
+if ! wait_for 5 window_at 894 608; then
+  echo "(a second double click)"
+  sleep 1
+  click_at $((ix + iw / 2)) $((iy + ih / 2)) 2
+fi
 check wait_for 5 window_at 894 608 -- "a double click on the icon should bring the window back, it is at $(place)"
 check wait_for 5 no_tray_icon -- "a double click on the icon should remove it"
 check wait_for 5 on_top_without_taskbar_button -- "back from the tray, the window is not on top"

@@ -3,15 +3,19 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "launch/pif_reader.h"
+#include "launch/printer_turn.h"
 #include "launch/report.h"
 #include "launch/script.h"
 #include "launch/settle.h"
 #include "launch/sink_choice.h"
 #include "platform/launch_job.h"
+#include "platform/launch_lock.h"
 #include "platform/launch_sink.h"
+#include "platform/private_folder.h"
 
 namespace launch {
 
@@ -20,7 +24,12 @@ namespace {
 constexpr std::size_t kMaxLauncherBytes = 64 * 1024;
 constexpr std::size_t kMaxScriptBytes = 64 * 1024;
 constexpr int kLockAttempts = 5;
-constexpr std::size_t kSendBytes = 16 * 1024 * 1024;
+// Enough of a job's start to tell PostScript or PDF behind a PJL preamble.
+constexpr std::size_t kHeadBytes = 4096;
+
+std::string stampText(const platform::FileStamp& s) {
+  return std::to_string(s.size) + " " + std::to_string(s.mtimeNs) + " " + std::to_string(s.ctimeNs);
+}
 
 class Runner {
  public:
@@ -36,11 +45,12 @@ class Runner {
     if (locked != kDone) return locked;
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const ScriptLine& line = lines[i];
-      bool ok =
-          line.command == ScriptLine::Command::Copy ? copy(*jobs_.at(line.name)) : del(line.name);
-      if (!ok) {
-        log("line " + std::to_string(i + 1) + " failed; stopping");
-        return kLineFailed;
+      ExitStatus status = line.command == ScriptLine::Command::Copy ? copy(*jobs_.at(line.name))
+                          : del(line.name)                          ? kDone
+                                                                    : kLineFailed;
+      if (status != kDone) {
+        log("line " + std::to_string(i + 1) + " did not run through; stopping");
+        return status;
       }
     }
     return kDone;
@@ -53,7 +63,7 @@ class Runner {
 
   bool loadScript(std::vector<ScriptLine>& lines) {
     std::string launcher, dosPath, folder, name, here, there, script, error;
-    if (!platform::readSmallFile(options_.launcher, kMaxLauncherBytes, false, launcher, error))
+    if (!platform::readOwnFile(options_.launcher, kMaxLauncherBytes, launcher, error))
       return log(error), false;
     if (!scriptPathFromLauncher(launcher, dosPath))
       return log(options_.launcher + ": no script path in the launcher"), false;
@@ -61,14 +71,20 @@ class Runner {
       return log(dosPath + ": not a script path on this host"), false;
     if (!platform::currentFolder(here) || !platform::realFolder(folder, there) || here != there)
       return log(dosPath + ": outside the working folder"), false;
-    if (!platform::readSmallFile(name, kMaxScriptBytes, true, script, error))
-      return log(error), false;
+    spoolFolder_ = here;
+    if (!platform::readOwnFile(name, kMaxScriptBytes, script, error)) return log(error), false;
     if (!parseScript(script, lines, error)) return log(name + ": " + error), false;
     return true;
   }
 
   // Every job the script copies is ours alone until the script has ended.
   ExitStatus lockJobs(const std::vector<ScriptLine>& lines) {
+    std::string error;
+    bool copies = false;
+    for (const ScriptLine& line : lines) copies |= line.command == ScriptLine::Command::Copy;
+    if (copies && (!platform::privateFolder(spoolFolder_, jobFolder_, error) ||
+                   !platform::privateUserFolder(userFolder_, error)))
+      return log("no private folder for locks: " + error), kLineFailed;
     for (const ScriptLine& line : lines) {
       if (line.command != ScriptLine::Command::Copy || jobs_.count(line.name)) continue;
       auto job = std::make_unique<platform::JobFile>();
@@ -89,7 +105,7 @@ class Runner {
         default:
           return report(name, JobState::Failed, job.error()), kLineFailed;
       }
-      switch (job.tryLock()) {
+      switch (job.tryLock(jobFolder_)) {
         case platform::JobFile::Lock::Locked:
           return kDone;
         case platform::JobFile::Lock::Busy:
@@ -105,7 +121,13 @@ class Runner {
     return log(name + ": keeps being replaced"), kBusy;
   }
 
-  bool copy(platform::JobFile& job) {
+  ExitStatus copy(platform::JobFile& job) {
+    const std::string& name = job.name();
+    std::string why;
+    // Checked before printing: a job that stayed after printing would be printed at every tick.
+    if (!job.deletable(why))
+      return report(name, JobState::Unprintable, "it could not be deleted afterwards: " + why),
+             kLineFailed;
     platform::FileStamp settled;
     auto stamp = [&job](platform::FileStamp& s) { return job.stamp(s); };
     auto stillWritten = [&job] { return job.writers() == platform::JobFile::Writers::Some; };
@@ -120,55 +142,59 @@ class Runner {
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
                                      stillWritten, settledAlready);
     if (settle == Settle::GaveUp)
-      return report(job.name(), JobState::StillWritten, "still being written; left for later"),
-             false;
+      return report(name, JobState::StillWritten, "still being written; left for later"),
+             kLineFailed;
     if (settle != Settle::Complete)
-      return report(job.name(), JobState::Failed, "cannot read its size and times"), false;
-    std::string error;
-    std::unique_ptr<platform::Sink> sink = openSink(job.name(), error);
-    if (!sink) return report(job.name(), JobState::Failed, "lpt1: " + error), false;
-    report(job.name(), JobState::Printing, "");
+      return report(name, JobState::Failed, "cannot read its size and times"), kLineFailed;
+    std::string note, printedNote = jobFolder_ + "printed-" + job.key();
+    std::int64_t age = 0;
+    if (platform::readNote(printedNote, note, age) && note == stampText(settled))
+      return report(name, JobState::Unprintable,
+                    "printed once already, but it could not be deleted"),
+             kLineFailed;
 
-    // Straight from the job to the sink where the kernel can do it, else through a buffer.
-    std::vector<char> buffer;
-    bool inKernel = true;
-    std::uint64_t offset = 0;
-    for (;;) {
-      long long n = inKernel ? job.sendTo(*sink, offset, kSendBytes) : platform::Sink::kByWrite;
-      if (n == platform::Sink::kByWrite) {
-        inKernel = false;
-        if (buffer.empty()) buffer.resize(64 * 1024);
-        n = job.readAt(offset, buffer.data(), buffer.size());
-        if (n < 0) return sink->abort(), failed(job, "reading the job failed");
-        if (n > 0 && !sink->write(buffer.data(), static_cast<std::size_t>(n)))
-          return sink->abort(), failed(job, "lpt1: " + sink->error());
-      } else if (n < 0) {
-        return sink->abort(), failed(job, "lpt1: " + sink->error());
-      }
-      if (n == 0) break;
-      offset += static_cast<std::uint64_t>(n);
+    std::string head(kHeadBytes, '\0');
+    long long got = job.readAt(0, head.data(), head.size());
+    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    const SinkPlan* plan = sinkPlan(why);
+    if (!plan) return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
+    PrinterTurn turn;
+    switch (turn.take(userFolder_, plan->lockKey, why)) {
+      case PrinterTurn::Take::Ours:
+        break;
+      case PrinterTurn::Take::Busy:
+        return report(name, JobState::Waiting, why), kBusy;
+      case PrinterTurn::Take::Resting:
+        return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
+      case PrinterTurn::Take::Failed:
+        return report(name, JobState::Failed, "lpt1: the printer's lock: " + why), kLineFailed;
     }
-    // Changed while being copied: what went out may be half a job, so it is sent again later.
+    std::unique_ptr<platform::Sink> sink =
+        plan->kind == SinkPlan::Kind::Command
+            ? platform::openCommandSink(commandFor(*plan, head), !options_.debug, why)
+            : platform::openPathSink(plan->path, name, why);
+    if (!sink) return turn.failed(why), report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
+    report(name, JobState::Printing, "");
+    if (!job.printTo(*sink, settled)) {
+      if (sink->changed())
+        return report(name, JobState::StillWritten, sink->error() + "; printed again later"),
+               kLineFailed;
+      turn.failed(sink->error());
+      return report(name, JobState::Failed, "lpt1: " + sink->error()), kLineFailed;
+    }
+    turn.worked();
+    // Written to after the printer took it: deleting it would lose what was added, so it stays
+    // and is printed again, whole.
     platform::FileStamp now;
-    if (offset != settled.size || !job.stamp(now) || now != settled)
-      return sink->abort(), changed(job);
-    if (!sink->commit()) return failed(job, "lpt1: " + sink->error());
-    if (!job.stamp(now) || now != settled) return changed(job);
-    report(job.name(), JobState::Printed, std::to_string(offset) + " bytes");
-    return true;
+    if (!job.stamp(now) || now != settled)
+      return report(name, JobState::StillWritten, "changed after printing; printed again later"),
+             kLineFailed;
+    printed_[name] = stampText(settled);
+    report(name, JobState::Printed, std::to_string(settled.size) + " bytes");
+    return kDone;
   }
 
-  bool failed(const platform::JobFile& job, const std::string& reason) {
-    report(job.name(), JobState::Failed, reason);
-    return false;
-  }
-
-  bool changed(const platform::JobFile& job) {
-    report(job.name(), JobState::StillWritten, "changed while printing; printed again later");
-    return false;
-  }
-
-  std::unique_ptr<platform::Sink> openSink(const std::string& jobName, std::string& error) {
+  const SinkPlan* sinkPlan(std::string& error) {
     if (!plan_) {
       std::optional<std::string> destination;
       if ((!options_.lpt1 || options_.lpt1->empty()) && options_.cupsDestination)
@@ -180,9 +206,7 @@ class Runner {
       }
       plan_ = plan;
     }
-    if (plan_->kind == SinkPlan::Kind::Command)
-      return platform::openCommandSink(plan_->argv, plan_->lockKey, !options_.debug, error);
-    return platform::openPathSink(plan_->path, jobName, error);
+    return &*plan_;
   }
 
   bool del(const std::string& name) {
@@ -193,6 +217,9 @@ class Runner {
         case platform::JobFile::Removal::Missing:
           return true;
         default:
+          // Printed but still there: noted, so that no later launcher prints it a second time.
+          if (printed_.count(name))
+            platform::writeNote(jobFolder_ + "printed-" + job->second->key(), printed_[name]);
           report(name, JobState::Unprintable, "printed, but not deleted: " + job->second->error());
           return false;
       }
@@ -206,7 +233,9 @@ class Runner {
   const LaunchOptions& options_;
   platform::Clock& clock_;
   std::map<std::string, std::unique_ptr<platform::JobFile>> jobs_;
+  std::map<std::string, std::string> printed_;  // job name: its stamp when printed
   std::optional<SinkPlan> plan_;
+  std::string spoolFolder_, jobFolder_, userFolder_;
 };
 
 }  // namespace

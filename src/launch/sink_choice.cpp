@@ -29,6 +29,7 @@ bool planSink(const std::optional<std::string>& lpt1,
       plan.lockKey = "sh " + command;
     } else {
       plan.path = *lpt1;
+      plan.lockKey = "path " + *lpt1;
     }
     return true;
   }
@@ -37,10 +38,35 @@ bool planSink(const std::optional<std::string>& lpt1,
     // Raw: the job's bytes reach the printer as the program wrote them.
     plan.argv = {"lp", "-d", *cupsDestination, "-o", "raw"};
     plan.lockKey = "lp " + *cupsDestination;
+    plan.cupsDefault = true;
   } else {
     plan.path = platform::defaultDevice();
+    plan.lockKey = "path " + plan.path;
   }
   return true;
+}
+
+bool cupsConverts(const std::string& head) {
+  std::size_t at = head.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  while (at < head.size() && head[at] == '\x04') ++at;
+  // PJL: the universal exit, then "@PJL" lines, then the job's own language.
+  const std::string exitLanguage = "\x1B%-12345X";
+  if (head.compare(at, exitLanguage.size(), exitLanguage) == 0) {
+    at += exitLanguage.size();
+    while (head.compare(at, 4, "@PJL") == 0) {
+      std::size_t end = head.find('\n', at);
+      if (end == std::string::npos) return false;
+      at = end + 1;
+    }
+  }
+  return head.compare(at, 2, "%!") == 0 || head.compare(at, 5, "%PDF-") == 0;
+}
+
+std::vector<std::string> commandFor(const SinkPlan& plan, const std::string& head) {
+  if (!plan.cupsDefault || !cupsConverts(head)) return plan.argv;
+  std::vector<std::string> argv = plan.argv;
+  argv.resize(3);  // lp -d DEST
+  return argv;
 }
 
 }  // namespace launch

@@ -8,10 +8,10 @@
 
 namespace platform {
 
-// Reads a regular file whole; refuses anything larger than maxBytes. With noFollow a symbolic
-// link is refused instead of followed.
-bool readSmallFile(const std::string& path, std::size_t maxBytes, bool noFollow, std::string& bytes,
-                   std::string& error);
+// Reads a file whole when it is one we may run: a regular file (a symbolic link is refused, never
+// followed) of this user that nobody else may write, of at most maxBytes.
+bool readOwnFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                 std::string& error);
 
 // The working folder, symbolic links resolved.
 bool currentFolder(std::string& folder);
@@ -39,7 +39,8 @@ Clock& systemClock();
 // Keeps a vanished reader from killing the process: writes to it then fail with an error instead.
 void ignoreBrokenPipes();
 
-// Runs argv (looked up on PATH) with stdin on /dev/null and extra environment entries; captures
+// Runs argv as a print command (looked up on absolute PATH entries, run from the home folder) with
+// stdin on /dev/null and extra environment entries; captures
 // up to maxBytes of its standard output. False when it could not be started; exitCode is -1 when
 // it did not exit normally.
 bool captureOutput(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,

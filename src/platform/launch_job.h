@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/launch_lock.h"
+
 namespace platform {
 
 class Sink;
@@ -42,8 +44,13 @@ class JobFile {
   // Opens a regular file in the working folder without following a symbolic link and without
   // blocking on a FIFO.
   Open open(const std::string& name);
-  // Takes the exclusive lock without waiting, then checks the name still names the opened file.
-  Lock tryLock();
+  // Takes the job's lock without waiting, then checks the name still names the opened file. The
+  // lock is a file in lockFolder (the user's private folder) named after the job's device and
+  // inode: nobody else can take it, whatever he does to the job.
+  Lock tryLock(const std::string& lockFolder);
+  // Whether this user may delete the name afterwards: a job that stayed after printing would be
+  // printed again at every tick. False with the reason when not.
+  bool deletable(std::string& why) const;
   bool stamp(FileStamp& out) const;
   // Whether a program still has the job open for writing. Unknown where the host cannot tell:
   // a job of another owner without the right to lease it, or leases switched off.
@@ -51,8 +58,10 @@ class JobFile {
   Writers writers() const;
   // Reads at an offset; returns the count read, 0 at the end, -1 on error.
   long long readAt(std::uint64_t offset, char* buffer, std::size_t size) const;
-  // Sends from an offset straight to the sink; as Sink::sendFrom.
-  long long sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const;
+  // The job's identity, for notes about it: "<device>-<inode>".
+  std::string key() const;
+  // Sends the settled bytes to the sink; as Sink::print.
+  bool printTo(Sink& sink, const FileStamp& settled) const;
   // Deletes the name only while it still names this file, so a new job that took the name
   // after ours is never deleted unprinted.
   Removal removeName();
@@ -65,6 +74,7 @@ class JobFile {
   void close();
 
   int fd_ = -1;
+  PrivateLock lock_;
   std::string name_;
   std::string error_;
 };

@@ -13,6 +13,10 @@ namespace platform {
 // host path ending in '/'.
 bool privateFolder(const std::string& spoolFolder, std::string& folder, std::string& error);
 
+// The user's own level above them, $XDG_RUNTIME_DIR/lptspool/ (or $HOME/.cache/lptspool/), checked
+// and created the same way: for what several spool folders share, such as a printer's lock.
+bool privateUserFolder(std::string& folder, std::string& error);
+
 // The key alone: the same text for every spelling of one existing folder.
 std::string privateFolderKey(const std::string& spoolFolder);
 

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -54,8 +56,18 @@ class SpoolFolder : public ::testing::Test {
     spool_ = dir_ / "spool";
     previous_ = fs::current_path();
     fs::current_path(spool_);
+    // Locks and notes go to a private folder of the test's own.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    savedRuntime_ = runtime ? std::optional<std::string>(runtime) : std::nullopt;
+    fs::create_directory(dir_ / "run");
+    fs::permissions(dir_ / "run", fs::perms::owner_all);
+    setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
   }
   void TearDown() override {
+    if (savedRuntime_)
+      setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
+    else
+      unsetenv("XDG_RUNTIME_DIR");
     fs::current_path(previous_);
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
@@ -81,6 +93,7 @@ class SpoolFolder : public ::testing::Test {
   }
 
   fs::path dir_, spool_, previous_;
+  std::optional<std::string> savedRuntime_;
 };
 
 }  // namespace launchtest

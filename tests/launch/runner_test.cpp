@@ -10,6 +10,7 @@
 
 #include "launch_test_support.h"
 #include "platform/launch_job.h"
+#include "platform/private_folder.h"
 
 namespace launch {
 namespace {
@@ -145,7 +146,9 @@ TEST_F(Runs, ASecondLauncherForAJobBeingPrintedOrAlreadyPrintedLeaves) {
   writeFile(spool_ / "A.PS", "job");
   platform::JobFile first;
   ASSERT_EQ(first.open("A.PS"), platform::JobFile::Open::Ok);
-  ASSERT_EQ(first.tryLock(), platform::JobFile::Lock::Locked);
+  std::string folder, error;
+  ASSERT_TRUE(platform::privateFolder(spool_.string(), folder, error)) << error;
+  ASSERT_EQ(first.tryLock(folder), platform::JobFile::Lock::Locked);
   EXPECT_EQ(run(pif), kBusy);
   EXPECT_TRUE(printed().empty());
   EXPECT_TRUE(has("A.PS") && has("APS.bat") && has("APS.pif"));
@@ -160,13 +163,13 @@ TEST_F(JobLocks, NoticesTheNameDeletedOrReusedBeforeTheLock) {
   platform::JobFile job;
   ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
   fs::remove(spool_ / "A.PS");  // the first launcher finished and deleted it
-  EXPECT_EQ(job.tryLock(), platform::JobFile::Lock::Gone);
+  EXPECT_EQ(job.tryLock(dir_.string() + "/"), platform::JobFile::Lock::Gone);
 
   writeFile(spool_ / "A.PS", "old");
   ASSERT_EQ(job.open("A.PS"), platform::JobFile::Open::Ok);
   fs::remove(spool_ / "A.PS");
   writeFile(spool_ / "A.PS", "a new job under the same name");
-  EXPECT_EQ(job.tryLock(), platform::JobFile::Lock::Replaced);
+  EXPECT_EQ(job.tryLock(dir_.string() + "/"), platform::JobFile::Lock::Replaced);
   EXPECT_EQ(job.removeName(), platform::JobFile::Removal::Replaced);
   EXPECT_TRUE(fs::exists(spool_ / "A.PS"));
 }
@@ -267,7 +270,8 @@ TEST_F(Runs, AJobStillLongEnoughAlreadyPrintsWithoutAWait) {
 TEST_F(Runs, AJobChangedDuringTheCopyStays) {
   writeFile(spool_ / "A.PS", "job");
   // The command itself touches the job after taking it, as a late writer would.
-  options_.lpt1 = "|cat > '" + (out_ / "got").string() + "' && printf more >> A.PS";
+  options_.lpt1 = "|cat > '" + (out_ / "got").string() + "' && printf more >> '" +
+                  (spool_ / "A.PS").string() + "'";
   EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
   EXPECT_EQ(readFile(spool_ / "A.PS"), "jobmore");
   EXPECT_TRUE(has("APS.bat"));

@@ -50,9 +50,19 @@ TEST(SinkChoice, ReadsLpstatsDefault) {
 
 class Sinks : public launchtest::SpoolFolder {
  protected:
-  // Sends the bytes through a fresh sink; false when any step fails.
-  bool send(std::unique_ptr<platform::Sink> sink, const std::string& bytes) {
-    return sink && sink->write(bytes.data(), bytes.size()) && sink->commit();
+  // Prints the bytes as a job through a fresh sink; false when any step fails. With changed the
+  // job is taken to have changed since it settled.
+  bool send(std::unique_ptr<platform::Sink> sink, const std::string& bytes, bool changed = false) {
+    writeFile(dir_ / "job", bytes);
+    fs::current_path(dir_);
+    platform::JobFile job;
+    platform::FileStamp settled;
+    bool ok = job.open("job") == platform::JobFile::Open::Ok && job.stamp(settled);
+    fs::current_path(spool_);
+    if (changed) settled.mtimeNs -= 1;
+    ok = ok && sink && job.printTo(*sink, settled);
+    EXPECT_TRUE(!sink || ok || sink->changed() == changed) << sink->error();
+    return ok;
   }
   std::unique_ptr<platform::Sink> pathSink(const fs::path& path, const std::string& job = "J.PS") {
     std::string error;
@@ -62,8 +72,7 @@ class Sinks : public launchtest::SpoolFolder {
   }
   std::unique_ptr<platform::Sink> commandSink(const std::string& command) {
     std::string error;
-    return platform::openCommandSink({"/bin/sh", "-c", command}, "lptspool-launch tests", true,
-                                     error);
+    return platform::openCommandSink({"/bin/sh", "-c", command}, true, error);
   }
 };
 
@@ -128,22 +137,23 @@ TEST_F(Sinks, FolderGetsEachJobAsANewFile) {
   EXPECT_EQ(contents, (std::vector<std::string>{"first", "second"}));
 }
 
-TEST_F(Sinks, RegularFileIsAppendedAndLockedAndAbortTakesBack) {
-  writeFile(spool_ / "printer.out", "old;");
-  auto sink = pathSink(spool_ / "printer.out");
-  ASSERT_TRUE(sink && sink->write("job", 3));
-  platform::JobFile other;  // another launcher's view of the same sink
-  ASSERT_EQ(other.open("printer.out"), platform::JobFile::Open::Ok);
-  EXPECT_EQ(other.tryLock(), platform::JobFile::Lock::Busy);
-  EXPECT_TRUE(sink->commit());
-  EXPECT_EQ(other.tryLock(), platform::JobFile::Lock::Locked);
-  other = platform::JobFile();
-  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
+TEST_F(Sinks, AJobThatChangedIsTakenBackWhereTheSinkCan) {
+  writeFile(dir_ / "printer.out", "old;");
+  EXPECT_TRUE(send(pathSink(dir_ / "printer.out"), "job"));
+  EXPECT_FALSE(send(pathSink(dir_ / "printer.out"), "torn", true));
+  EXPECT_EQ(readFile(dir_ / "printer.out"), "old;job");
 
-  sink = pathSink(spool_ / "printer.out");
-  ASSERT_TRUE(sink && sink->write("torn", 4));
-  sink->abort();
-  EXPECT_EQ(readFile(spool_ / "printer.out"), "old;job");
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  EXPECT_FALSE(send(pathSink(out), "torn", true));
+  EXPECT_TRUE(fs::is_empty(out));
+
+  // The command never sees the end of its input, so it submits nothing.
+  fs::path piped = dir_ / "piped";
+  EXPECT_FALSE(send(commandSink("cat > '" + piped.string() + ".part' && mv '" + piped.string() +
+                                ".part' '" + piped.string() + "'"),
+                    std::string(1 << 20, 'x'), true));
+  EXPECT_FALSE(fs::exists(piped));
 }
 
 TEST_F(Sinks, CommandGetsTheJobOnItsInput) {
@@ -156,7 +166,7 @@ TEST_F(Sinks, CommandFailsUnlessItTakesTheJobAndExitsZero) {
   for (const char* command : {"cat >/dev/null; exit 3", "kill -9 $$"})
     EXPECT_FALSE(send(commandSink(command), "job")) << command;
   std::string error;
-  EXPECT_FALSE(send(platform::openCommandSink({"/nonexistent/lp"}, "x", true, error), "job"));
+  EXPECT_FALSE(send(platform::openCommandSink({"/nonexistent/lp"}, true, error), "job"));
   // Far more than a pipe holds, so the write meets the closed pipe: a failure, not our death.
   EXPECT_FALSE(send(commandSink("head -c 1 >/dev/null"), std::string(4 << 20, 'x')));
 }
@@ -185,24 +195,6 @@ bool eventually(const std::function<bool()>& condition) {
   return false;
 }
 
-TEST_F(Sinks, KilledHalfWayThePrinterGetsNothing) {
-  fs::path piped = dir_ / "printed", folder = dir_ / "out";
-  fs::create_directory(folder);
-  killedChild(
-      [&] {
-        std::string error;
-        auto command = commandSink("cat > '" + piped.string() + "'");
-        auto file = platform::openPathSink(folder.string(), "J.PS", error);
-        if (command) command->write("first half ", 11);
-        if (file) file->write("half", 4);
-      },
-      nullptr);
-  EXPECT_TRUE(fs::is_empty(folder));
-  // A command started at once would take the dead launcher for the end of the job.
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  EXPECT_FALSE(fs::exists(piped));
-}
-
 TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
   fs::path out = dir_ / "printed";
   fs::path started = dir_ / "started";
@@ -212,11 +204,24 @@ TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
         auto sink =
             commandSink("touch '" + started.string() + "'; sleep 1; cat > '" + out.string() +
                         ".part' && mv '" + out.string() + ".part' '" + out.string() + "'");
-        if (sink && sink->write(job.data(), job.size())) sink->commit();
+        send(std::move(sink), job);
       },
       [&] { return fs::exists(started); });
   ASSERT_TRUE(eventually([&] { return fs::exists(out); }));
   EXPECT_EQ(readFile(out), job);
+}
+
+TEST_F(Sinks, FolderKeepsNothingOfAKilledLauncher) {
+  fs::path out = dir_ / "out";
+  fs::create_directory(out);
+  killedChild(
+      [&] {
+        std::string error;
+        auto sink = platform::openPathSink(out.string(), "J.PS", error);
+        EXPECT_TRUE(sink);
+      },
+      nullptr);
+  EXPECT_TRUE(fs::is_empty(out));
 }
 
 }  // namespace

@@ -20,16 +20,20 @@ extern char** environ;
 
 namespace platform {
 
-bool readSmallFile(const std::string& path, std::size_t maxBytes, bool noFollow, std::string& bytes,
-                   std::string& error) {
+bool readOwnFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                 std::string& error) {
   // O_NONBLOCK: a FIFO put in a file's place must not hang us; it is refused below anyway.
-  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (noFollow ? O_NOFOLLOW : 0);
-  UniqueFd fd(::open(path.c_str(), flags));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW));
   if (!fd) return failWith(error, path);
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return failWith(error, path);
   if (!S_ISREG(st.st_mode)) {
     error = path + ": not a regular file";
+    return false;
+  }
+  // Whoever else could write it could make us run his lines.
+  if (st.st_uid != ::geteuid() || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    error = path + ": not ours alone (owner or write permission)";
     return false;
   }
   if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
@@ -116,14 +120,12 @@ bool captureOutput(const std::vector<std::string>& argv, const std::vector<std::
   UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
 
   SpawnSetup setup;
+  setup.folder = commandFolder();
   setup.stdinFd = -1;  // /dev/null
   setup.stdoutFd = writeEnd.get();
   setup.quietStderr = true;
-  std::vector<std::string> env;
-  for (char** e = environ; e && *e; ++e) env.emplace_back(*e);
-  for (const std::string& extra : extraEnv) env.push_back(extra);
   pid_t pid = -1;
-  if (!spawnChild(argv, &env, setup, pid)) return false;
+  if (!spawnChild(argv, commandEnvironment(extraEnv), setup, pid)) return false;
   writeEnd.reset();
 
   std::string out;

@@ -1,16 +1,17 @@
 #include "platform/launch_job.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <utility>
 
-#include "platform/posix/launch_posix.h"
 #include "platform/launch_sink.h"
+#include "platform/posix/launch_posix.h"
 
 namespace platform {
 
@@ -20,6 +21,7 @@ JobFile::~JobFile() {
 
 JobFile::JobFile(JobFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      lock_(std::move(other.lock_)),
       name_(std::move(other.name_)),
       error_(std::move(other.error_)) {}
 
@@ -27,6 +29,7 @@ JobFile& JobFile::operator=(JobFile&& other) noexcept {
   if (this != &other) {
     close();
     fd_ = std::exchange(other.fd_, -1);
+    lock_ = std::move(other.lock_);
     name_ = std::move(other.name_);
     error_ = std::move(other.error_);
   }
@@ -34,7 +37,8 @@ JobFile& JobFile::operator=(JobFile&& other) noexcept {
 }
 
 void JobFile::close() {
-  if (fd_ >= 0) ::close(fd_);  // also releases the lock
+  lock_.release();
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }
 
@@ -77,27 +81,62 @@ bool JobFile::sameAsName(bool& missing) {
   return mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
 }
 
-JobFile::Lock JobFile::tryLock() {
+JobFile::Lock JobFile::tryLock(const std::string& lockFolder) {
   if (fd_ < 0) return Lock::Failed;
-  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno == EWOULDBLOCK) return Lock::Busy;
-    failWith(error_, name_);
-    return Lock::Failed;
+  switch (lock_.take(lockFolder + "job-" + key() + ".lock", false, error_)) {
+    case PrivateLock::Take::Locked:
+      break;
+    case PrivateLock::Take::Busy:
+      return Lock::Busy;
+    case PrivateLock::Take::Failed:
+      return Lock::Failed;
   }
   bool missing = false;
   if (sameAsName(missing)) return Lock::Locked;
-  ::flock(fd_, LOCK_UN);
+  lock_.release();
   return missing ? Lock::Gone : Lock::Replaced;
 }
 
-bool JobFile::stamp(FileStamp& out) const {
+std::string JobFile::key() const {
   struct stat st;
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
-  out.size = static_cast<std::uint64_t>(st.st_size);
-  out.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  out.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return "unknown";
+  return std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino);
+}
+
+namespace {
+
+// Immutable and append-only files, and folders, refuse a deletion even to their owner.
+bool pinned(int fd) {
+  int flags = 0;
+  return ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+         (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0;
+}
+
+}  // namespace
+
+bool JobFile::deletable(std::string& why) const {
+  struct stat job, folder;
+  UniqueFd dir(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd_ < 0 || !dir || ::fstat(fd_, &job) != 0 || ::fstat(dir.get(), &folder) != 0)
+    return failWith(why, name_);
+  // The kernel's own answer for the folder: permissions, ACLs, a read-only mount.
+  if (::faccessat(dir.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+    return failWith(why, "the spool folder cannot be changed by this user");
+  // In a sticky folder (mode 1777) only the job's or the folder's owner may delete the job.
+  const uid_t me = ::geteuid();
+  if ((folder.st_mode & S_ISVTX) && me != 0 && job.st_uid != me && folder.st_uid != me) {
+    why = "it belongs to another user, and the spool folder lets only him delete it";
+    return false;
+  }
+  if (pinned(fd_) || pinned(dir.get())) {
+    why = "it or the spool folder is immutable or append-only";
+    return false;
+  }
   return true;
+}
+
+bool JobFile::stamp(FileStamp& out) const {
+  return stampOf(fd_, out);
 }
 
 JobFile::Writers JobFile::writers() const {
@@ -123,8 +162,8 @@ long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) 
   }
 }
 
-long long JobFile::sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const {
-  return fd_ < 0 ? -1 : sink.sendFrom(fd_, offset, size);
+bool JobFile::printTo(Sink& sink, const FileStamp& settled) const {
+  return fd_ >= 0 && sink.print(fd_, settled);
 }
 
 JobFile::Removal JobFile::removeName() {

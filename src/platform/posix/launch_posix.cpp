@@ -1,14 +1,19 @@
 #include "platform/posix/launch_posix.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/launch_job.h"
 
 extern char** environ;
 
@@ -40,21 +45,51 @@ bool clearNonBlocking(int fd) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
-bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>* env,
+namespace {
+
+// The program a bare name stands for: the first executable regular file of that name in an
+// absolute PATH entry.
+bool findProgram(const std::string& name, const std::vector<std::string>& env, std::string& path) {
+  if (name.find('/') != std::string::npos) return path = name, true;
+  std::string search = "/usr/local/bin:/usr/bin:/bin";
+  for (const std::string& e : env)
+    if (e.compare(0, 5, "PATH=") == 0) search = e.substr(5);
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = search.find(':', start);
+    std::string entry = search.substr(start, end == std::string::npos ? end : end - start);
+    if (!entry.empty() && entry[0] == '/') {
+      std::string candidate = entry + "/" + name;
+      struct stat st;
+      if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+          ::access(candidate.c_str(), X_OK) == 0)
+        return path = candidate, true;
+    }
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  errno = ENOENT;
+  return false;
+}
+
+}  // namespace
+
+bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                 const SpawnSetup& setup, pid_t& pid) {
+  std::string program;
+  if (argv.empty() || !findProgram(argv[0], env, program)) return false;
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
   std::vector<char*> envp;
-  if (env) {
-    for (const std::string& e : *env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-  }
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attr;
   posix_spawn_file_actions_init(&actions);
   posix_spawnattr_init(&attr);
+  if (!setup.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, setup.folder.c_str());
   // The child never reads our standard input.
   if (setup.stdinFd >= 0)
     posix_spawn_file_actions_adddup2(&actions, setup.stdinFd, 0);
@@ -79,38 +114,76 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
   }
   posix_spawnattr_setflags(&attr, flags);
 
-  int rc = ::posix_spawnp(&pid, args[0], &actions, &attr, args.data(), env ? envp.data() : environ);
+  int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attr);
   if (rc != 0) errno = rc;
   return rc == 0;
 }
 
-bool openUnnamedCopy(UniqueFd& copy, std::string& error) {
-  UniqueFd fd(::open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-  if (!fd) {
-    // File systems without unnamed files: a hidden name, gone again at once.
-    char name[] = ".lptspool-job-XXXXXX";
-    fd = UniqueFd(::mkostemp(name, O_CLOEXEC));
-    if (!fd) return failWith(error, "job copy");
-    ::unlink(name);
+std::vector<std::string> commandEnvironment(const std::vector<std::string>& extra) {
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e) {
+    std::string entry(*e);
+    if (entry.compare(0, 5, "PATH=") != 0) {
+      env.push_back(entry);
+      continue;
+    }
+    std::string kept;
+    std::size_t start = 5;
+    for (;;) {
+      std::size_t end = entry.find(':', start);
+      std::string part = entry.substr(start, end == std::string::npos ? end : end - start);
+      if (!part.empty() && part[0] == '/') kept += (kept.empty() ? "" : ":") + part;
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    env.push_back("PATH=" + kept);
   }
-  copy = std::move(fd);
+  env.insert(env.end(), extra.begin(), extra.end());
+  return env;
+}
+
+std::string commandFolder() {
+  std::string home;
+  if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
+    home = h;
+  } else if (const struct passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir[0] == '/') {
+    home = pw->pw_dir;
+  }
+  struct stat there, here;
+  if (home.empty() || ::stat(home.c_str(), &there) != 0 || !S_ISDIR(there.st_mode) ||
+      ::stat(".", &here) != 0 || (there.st_dev == here.st_dev && there.st_ino == here.st_ino))
+    return "/";
+  return home;
+}
+
+bool stampOf(int fd, FileStamp& out) {
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) return false;
+  out.size = static_cast<std::uint64_t>(st.st_size);
+  out.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  out.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
   return true;
 }
 
-bool sendCopy(int copy, bool (*send)(void* context, const char* data, std::size_t size),
-              void* context) {
+bool sendJob(int job, std::uint64_t size,
+             bool (*send)(void* context, const char* data, std::size_t size), void* context,
+             bool& shortened) {
   char buffer[65536];
-  off_t offset = 0;
-  for (;;) {
-    ssize_t n = ::pread(copy, buffer, sizeof buffer, offset);
+  std::uint64_t offset = 0;
+  shortened = false;
+  while (offset < size) {
+    std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, size - offset));
+    ssize_t n = ::pread(job, buffer, want, static_cast<off_t>(offset));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
-    if (n == 0) return true;
+    if (n == 0) return shortened = true, false;
     if (!send(context, buffer, static_cast<std::size_t>(n))) return false;
-    offset += n;
+    offset += static_cast<std::uint64_t>(n);
   }
+  return true;
 }
 
 int waitChild(pid_t pid) {

@@ -3,10 +3,13 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+struct FileStamp;
 
 class UniqueFd {
  public:
@@ -42,26 +45,36 @@ bool writeAll(int fd, const char* data, std::size_t size);
 bool clearNonBlocking(int fd);
 
 struct SpawnSetup {
-  int stdinFd = -1;   // -1: /dev/null
-  int stdoutFd = -1;  // -1: inherited, unless quietStdout
+  std::string folder;  // where it runs; empty: ours
+  int stdinFd = -1;    // -1: /dev/null
+  int stdoutFd = -1;   // -1: inherited, unless quietStdout
   bool quietStdout = false;
   bool quietStderr = false;
   bool ownProcessGroup = false;
 };
 
-// Starts argv (PATH lookup) with SIGPIPE at its default; env null means ours.
-bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>* env,
+// Starts argv with SIGPIPE at its default in the environment env. A bare program name is looked
+// up on env's PATH, absolute entries only.
+bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                 const SpawnSetup& setup, pid_t& pid);
+
+// Our environment for a print command, extra entries added: PATH keeps only its absolute entries,
+// so neither the command nor a shell it runs can find a program in whatever folder it stands in.
+std::vector<std::string> commandEnvironment(const std::vector<std::string>& extra = {});
+
+// Where print commands run: the user's home folder, or "/" when it is missing or is the working
+// folder. Never the spool folder, where anyone who may drop a job could plant a program.
+std::string commandFolder();
 
 // Waits for the child; its exit status, or -1 when a signal ended it.
 int waitChild(pid_t pid);
 
-// An unnamed file in the working folder (which holds the job, so it has room for a copy): a
-// launcher that dies leaves nothing behind.
-bool openUnnamedCopy(UniqueFd& copy, std::string& error);
+bool stampOf(int fd, FileStamp& out);
 
-// Hands the whole of the copy, from its start, to send in pieces; false as soon as send fails.
-bool sendCopy(int copy, bool (*send)(void* context, const char* data, std::size_t size),
-              void* context);
+// Hands the first size bytes of the job, from its start, to send in pieces. False as soon as send
+// or a read fails, or when the job ends short of size (then shortened is set).
+bool sendJob(int job, std::uint64_t size,
+             bool (*send)(void* context, const char* data, std::size_t size), void* context,
+             bool& shortened);
 
 }  // namespace platform

@@ -2,89 +2,34 @@
 
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "platform/launch_host.h"
 #include "platform/posix/launch_posix.h"
 
 namespace platform {
 
-long long Sink::sendFrom(int, std::uint64_t, std::size_t) {
-  return kByWrite;
-}
-
 namespace {
 
-// Waits for our turn at the sink.
-bool lockExclusive(int fd) {
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) return false;
-  }
-  return true;
+bool writeTo(void* fd, const char* data, std::size_t size) {
+  return writeAll(*static_cast<int*>(fd), data, size);
 }
 
-// A character device or FIFO: bytes go straight out, so there is nothing to take back.
-class StreamSink : public Sink {
- public:
-  explicit StreamSink(UniqueFd fd) : fd_(std::move(fd)) {}
-  bool write(const char* data, std::size_t size) override {
-    return writeAll(fd_.get(), data, size) || failWith(error_, "write");
-  }
-  bool commit() override {
-    bool ok = ::close(fd_.release()) == 0;
-    return ok || failWith(error_, "close");
-  }
-  void abort() override { fd_.reset(); }
-
- private:
-  UniqueFd fd_;
-};
-
-// A regular file the jobs are appended to; a failed job is cut off again.
-class AppendSink : public Sink {
- public:
-  AppendSink(UniqueFd fd, off_t start) : fd_(std::move(fd)), start_(start) {}
-  bool write(const char* data, std::size_t size) override {
-    return writeAll(fd_.get(), data, size) || failWith(error_, "write");
-  }
-  bool commit() override {
-    if (::fsync(fd_.get()) != 0) {
-      failWith(error_, "fsync");
-      abort();
-      return false;
-    }
-    fd_.reset();
-    return true;
-  }
-  void abort() override {
-    if (fd_ && ::ftruncate(fd_.get(), start_) != 0) failWith(error_, "truncate");
-    fd_.reset();
-  }
-
- private:
-  UniqueFd fd_;
-  off_t start_;
-};
-
 // A device, FIFO or file takes the bytes as they come, so a launcher killed half way would leave
-// half a job there. The job is gathered in an unnamed copy first and sent at commit by a child
-// process in a group of its own, which finishes the job even when the launcher is killed.
+// half a job there. A child process in a group of its own sends the job and completes it, and
+// finishes even when the launcher is killed meanwhile. A file's failed job is cut off again.
 class DetachedSink : public Sink {
  public:
-  DetachedSink(std::unique_ptr<Sink> inner, UniqueFd copy)
-      : inner_(std::move(inner)), copy_(std::move(copy)) {}
+  DetachedSink(UniqueFd fd, off_t appendStart) : fd_(std::move(fd)), appendStart_(appendStart) {}
 
-  bool write(const char* data, std::size_t size) override {
-    return writeAll(copy_.get(), data, size) || failWith(error_, "write job copy");
-  }
-
-  bool commit() override {
+  bool print(int jobFd, const FileStamp& settled) override {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return failWith(error_, "pipe");
     UniqueFd why(pipeFds[0]), tell(pipeFds[1]);
@@ -93,16 +38,13 @@ class DetachedSink : public Sink {
       ::setpgid(0, 0);
       why.reset();
       std::string reason;
-      if (send(reason)) ::_exit(0);
+      const int status = send(jobFd, settled, reason);
       writeAll(tell.get(), reason.data(), reason.size());
-      ::_exit(1);
+      ::_exit(status);
     }
     tell.reset();
-    if (sender < 0) {
-      failWith(error_, "fork");
-      abort();
-      return false;
-    }
+    fd_.reset();  // the sender's end is the only one: a FIFO's reader sees the end with it
+    if (sender < 0) return failWith(error_, "fork");
     std::string reason;
     char buffer[256];
     for (ssize_t n; (n = ::read(why.get(), buffer, sizeof buffer)) != 0;) {
@@ -110,46 +52,48 @@ class DetachedSink : public Sink {
       if (n < 0) break;
       reason.append(buffer, static_cast<std::size_t>(n));
     }
-    const bool sent = waitChild(sender) == 0;
-    // The child committed or took back what it could; ours goes now, and with it the lock.
-    inner_.reset();
-    copy_.reset();
-    if (sent) return true;
+    const int status = waitChild(sender);
+    if (status == 0) return true;
+    changed_ = status == kChanged;
     error_ = reason.empty() ? "the job was not sent whole" : reason;
     return false;
   }
 
-  void abort() override {
-    copy_.reset();
-    if (inner_) inner_->abort();
-    inner_.reset();
-  }
-
  private:
-  // In the sending child; why it failed in reason.
-  bool send(std::string& reason) {
-    auto write = [](void* sink, const char* data, std::size_t size) {
-      return static_cast<Sink*>(sink)->write(data, size);
-    };
-    if (!sendCopy(copy_.get(), write, inner_.get())) {
-      reason = inner_->error().empty() ? "reading the job copy failed" : inner_->error();
-      inner_->abort();
-      return false;
+  static constexpr int kChanged = 2;
+
+  // In the sending child: its exit status, why it failed in reason.
+  int send(int jobFd, const FileStamp& settled, std::string& reason) {
+    int fd = fd_.get();
+    bool shortened = false;
+    if (!sendJob(jobFd, settled.size, writeTo, &fd, shortened)) {
+      if (!shortened) failWith(reason, "write");
+      takeBack(reason);
+      if (shortened) return reason = "the job shrank while printing", kChanged;
+      return 1;
     }
-    if (inner_->commit()) return true;
-    reason = inner_->error();
-    return false;
+    FileStamp now;
+    if (!stampOf(jobFd, now) || now != settled) {
+      takeBack(reason);
+      return reason = "the job changed while printing", kChanged;
+    }
+    if (appendStart_ >= 0 && ::fsync(fd) != 0) {
+      failWith(reason, "fsync");
+      takeBack(reason);
+      return 1;
+    }
+    if (::close(fd_.release()) != 0) return failWith(reason, "close"), 1;
+    return 0;
   }
 
-  std::unique_ptr<Sink> inner_;
-  UniqueFd copy_;
-};
+  void takeBack(std::string& reason) {
+    if (appendStart_ >= 0 && ::ftruncate(fd_.get(), appendStart_) != 0)
+      failWith(reason, "truncate");
+  }
 
-std::unique_ptr<Sink> detached(std::unique_ptr<Sink> inner, std::string& error) {
-  UniqueFd copy;
-  if (!openUnnamedCopy(copy, error)) return nullptr;
-  return std::make_unique<DetachedSink>(std::move(inner), std::move(copy));
-}
+  UniqueFd fd_;
+  off_t appendStart_;  // -1: a device or FIFO
+};
 
 std::string timeStamp() {
   struct timespec now;
@@ -175,25 +119,56 @@ class FolderSink : public Sink {
         unnamed_(tempName_.empty()) {}
   ~FolderSink() override { abort(); }
 
-  bool write(const char* data, std::size_t size) override {
-    return writeAll(file_.get(), data, size) || failWith(error_, "write");
-  }
-
-  long long sendFrom(int fd, std::uint64_t offset, std::size_t size) override {
-    for (;;) {
-      off64_t from = static_cast<off64_t>(offset);
-      const ssize_t n = ::copy_file_range(fd, &from, file_.get(), nullptr, size, 0);
-      if (n >= 0) return n;
-      if (errno == EINTR) continue;
-      // Another file system, or one that cannot: nothing was sent, write() takes over from here.
-      if (errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS)
-        return kByWrite;
-      failWith(error_, "copy");
-      return -1;
+  bool print(int jobFd, const FileStamp& settled) override {
+    if (!copy(jobFd, settled.size)) return abort(), false;
+    FileStamp now;
+    if (!stampOf(jobFd, now) || now != settled) {
+      changed_ = true;
+      error_ = "the job changed while printing";
+      return abort(), false;
     }
+    return commit();
   }
 
-  bool commit() override {
+ private:
+  // Inside the kernel where it can (copy_file_range, as cp does), else through a buffer.
+  bool copy(int jobFd, std::uint64_t size) {
+    std::uint64_t offset = 0;
+    bool inKernel = true;
+    std::vector<char> buffer;
+    while (offset < size) {
+      const std::size_t want =
+          static_cast<std::size_t>(std::min<std::uint64_t>(16 << 20, size - offset));
+      ssize_t n;
+      if (inKernel) {
+        off64_t from = static_cast<off64_t>(offset);
+        n = ::copy_file_range(jobFd, &from, file_.get(), nullptr, want, 0);
+        // Another file system, or one that cannot: nothing was sent, write() takes over.
+        if (n < 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP || errno == ENOSYS)) {
+          inKernel = false;
+          continue;
+        }
+      } else {
+        if (buffer.empty()) buffer.resize(64 * 1024);
+        n = ::pread(jobFd, buffer.data(), std::min(want, buffer.size()),
+                    static_cast<off_t>(offset));
+        if (n > 0 && !writeAll(file_.get(), buffer.data(), static_cast<std::size_t>(n)))
+          return failWith(error_, "write");
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return failWith(error_, inKernel ? "copy" : "read the job");
+      if (n == 0) {
+        changed_ = true;
+        error_ = "the job shrank while printing";
+        return false;
+      }
+      offset += static_cast<std::uint64_t>(n);
+    }
+    return true;
+  }
+
+  bool commit() {
     // An unnamed file stays open until it is linked in under its name.
     if (::fsync(file_.get()) != 0 || (!unnamed_ && ::close(file_.release()) != 0)) {
       failWith(error_, unnamed_ ? "job file" : tempName_);
@@ -217,13 +192,12 @@ class FolderSink : public Sink {
     return false;
   }
 
-  void abort() override {
+  void abort() {
     file_.reset();
     if (!tempName_.empty()) ::unlinkat(dir_.get(), tempName_.c_str(), 0);
     tempName_.clear();
   }
 
- private:
   // Never replaces an existing file.
   bool publish(const std::string& name) {
     if (unnamed_) {
@@ -267,7 +241,6 @@ std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string&
     error = path + ": is the spool folder";
     return nullptr;
   }
-  if (!lockExclusive(dir.get())) return failWith(error, "lock " + path), nullptr;
   // An unnamed file is linked in through /proc; without either, a hidden temporary name.
   UniqueFd file(::openat(dir.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
   if (file && ::access("/proc/self/fd", F_OK) == 0)
@@ -308,17 +281,16 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
   if (!fd) return failWith(error, path), nullptr;
   if (::fstat(fd.get(), &st) != 0 || !clearNonBlocking(fd.get()))
     return failWith(error, path), nullptr;
-  if (!lockExclusive(fd.get())) return failWith(error, "lock " + path), nullptr;
   if (S_ISREG(st.st_mode)) {
     off_t end = ::lseek(fd.get(), 0, SEEK_END);
     if (end < 0) return failWith(error, path), nullptr;
-    return detached(std::make_unique<AppendSink>(std::move(fd), end), error);
+    return std::make_unique<DetachedSink>(std::move(fd), end);
   }
   if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) {
     error = path + ": changed its kind";
     return nullptr;
   }
-  return detached(std::make_unique<StreamSink>(std::move(fd)), error);
+  return std::make_unique<DetachedSink>(std::move(fd), -1);
 }
 
 }  // namespace platform

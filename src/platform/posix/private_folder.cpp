@@ -49,7 +49,7 @@ std::string privateFolderKey(const std::string& spoolFolder) {
   return key;
 }
 
-bool privateFolder(const std::string& spoolFolder, std::string& folder, std::string& error) {
+bool privateUserFolder(std::string& folder, std::string& error) {
   std::string base;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   const char* home = std::getenv("HOME");
@@ -67,7 +67,14 @@ bool privateFolder(const std::string& spoolFolder, std::string& folder, std::str
   }
   std::string path = base + "/lptspool";
   if (!ensurePrivate(path, error)) return false;
-  path += "/" + privateFolderKey(spoolFolder);
+  folder = path + "/";
+  return true;
+}
+
+bool privateFolder(const std::string& spoolFolder, std::string& folder, std::string& error) {
+  std::string path;
+  if (!privateUserFolder(path, error)) return false;
+  path += privateFolderKey(spoolFolder);
   if (!ensurePrivate(path, error)) return false;
   folder = path + "/";
   return true;

@@ -1,0 +1,69 @@
+#include "launch/printer_turn.h"
+
+#include <cstdio>
+
+namespace launch {
+
+namespace {
+
+std::string printerKey(const std::string& printer) {
+  // FNV-1a: a file name free of the printer's own characters.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : printer) hash = (hash ^ c) * 1099511628211ull;
+  char key[24];
+  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+  return key;
+}
+
+// Why the printer rests, when it failed less than kRestMs ago.
+bool resting(const std::string& notePath, std::string& reason) {
+  std::string note;
+  std::int64_t ageMs = 0;
+  if (!platform::readNote(notePath, note, ageMs) || ageMs < 0 || ageMs >= PrinterTurn::kRestMs)
+    return false;
+  reason = "the printer failed " + std::to_string(ageMs / 1000) + " s ago (" + note +
+           "); tried again at the next tick";
+  return true;
+}
+
+}  // namespace
+
+PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string& printer,
+                                    std::string& reason) {
+  const std::string base = folder + "printer-" + printerKey(printer);
+  notePath_ = base + ".failed";
+  if (resting(notePath_, reason)) return Take::Resting;
+  switch (lock_.take(base + ".lock", false, reason)) {
+    case platform::PrivateLock::Take::Locked:
+      return Take::Ours;
+    case platform::PrivateLock::Take::Failed:
+      return Take::Failed;
+    case platform::PrivateLock::Take::Busy:
+      break;
+  }
+  // A place in the queue first: a printer that hangs keeps a bounded number of launchers.
+  platform::PrivateLock place;
+  for (int i = 0; i < kQueueRoom && !place.held(); ++i) {
+    std::string error;
+    place.take(base + ".queue" + std::to_string(i), false, error);
+  }
+  if (!place.held()) return reason = "the printer is busy; left for the next tick", Take::Busy;
+  if (lock_.take(base + ".lock", true, reason) != platform::PrivateLock::Take::Locked)
+    return Take::Failed;
+  // The launcher before us may have found the printer failing.
+  if (resting(notePath_, reason)) {
+    lock_.release();
+    return Take::Resting;
+  }
+  return Take::Ours;
+}
+
+void PrinterTurn::failed(const std::string& reason) {
+  platform::writeNote(notePath_, reason);
+}
+
+void PrinterTurn::worked() {
+  platform::removeNote(notePath_);
+}
+
+}  // namespace launch

@@ -2,6 +2,7 @@
 #include "launch/runner.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <random>
@@ -122,6 +123,17 @@ TEST_F(Runs, RefusedScriptsRunNoLine) {
   EXPECT_EQ(run(pif), kRefused);
   EXPECT_TRUE(has("A.PS") && has("APS.bat"));
   EXPECT_EQ(run("missing.pif"), kRefused);
+  // Files someone else could have written: another user's, or writable by others.
+  pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  fs::permissions(spool_ / "APS.bat", fs::perms::others_write, fs::perm_options::add);
+  EXPECT_EQ(run(pif), kRefused);
+  if (geteuid() == 0) {
+    fs::remove(spool_ / "APS.bat");
+    pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+    ASSERT_EQ(chown((spool_ / "APS.pif").c_str(), 4712, 4712), 0);
+    EXPECT_EQ(run(pif), kRefused);
+  }
+  EXPECT_EQ(readFile(spool_ / "A.PS"), "job");
   writeFile(spool_ / "short.pif", "MZ");
   EXPECT_EQ(run("short.pif"), kRefused);
 }

@@ -41,6 +41,35 @@ TEST(SinkChoice, Lpt1PathCommandOrDefault) {
   EXPECT_FALSE(planSink(std::string("| "), std::nullopt, plan));
 }
 
+TEST(SinkChoice, TheDefaultPrinterConvertsPostScriptAndPdfOnly) {
+  SinkPlan plan;
+  ASSERT_TRUE(planSink(std::nullopt, std::string("office"), plan));
+  const std::vector<std::string> typed{"lp", "-d", "office"};
+  const std::vector<std::string> raw{"lp", "-d", "office", "-o", "raw"};
+  const std::pair<std::string, bool> cases[] = {
+      {"%!PS-Adobe-3.0\n", true},
+      {"\xEF\xBB\xBF%!PS", true},
+      {"\x04%!PS", true},
+      {"\x1B%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE=POSTSCRIPT\r\n%!PS", true},
+      {"%PDF-1.7\n", true},
+      {"\x1B"
+       "E\x1B&l0O",
+       false},  // PCL
+      {"\x1B%-12345X@PJL ENTER LANGUAGE=PCL\r\n\x1B"
+       "E",
+       false},
+      {"\x1B%-12345X@PJL ENTER LANGUAGE=POSTSCRIPT", false},  // cut off in the preamble
+      {"Hello %!", false},
+      {"%", false},
+      {"", false},
+  };
+  for (const auto& [head, converted] : cases)
+    EXPECT_EQ(commandFor(plan, head), converted ? typed : raw) << head;
+  // An explicit LPT1 is never changed.
+  ASSERT_TRUE(planSink(std::string("|lp -d office -o raw"), std::string("office"), plan));
+  EXPECT_EQ(commandFor(plan, "%!PS"), plan.argv);
+}
+
 TEST(SinkChoice, ReadsLpstatsDefault) {
   EXPECT_EQ(defaultDestination("system default destination: HP_LaserJet\n"), "HP_LaserJet");
   EXPECT_EQ(defaultDestination("no system default destination\n"), std::nullopt);

@@ -79,7 +79,96 @@ foreign_helpers() {
   echo "FIGURES sweep: 2 left-overs swept; 5 other .bat/.pif files (2 the user's, 3 another user's) kept"
 }
 
+# A job the server cannot delete afterwards (the other user's, in a sticky folder) is not
+# printed at all: printing it would print it again at every tick.
+cannot_delete() {
+  setup_tree undeletable
+  drop_as as_other theirs THEIRS.PS
+  drop_as as_server ours OURS.PS
+  start_server_as undeletable
+  wait_for 40 printed_once ours || fail "undeletable: the server's own job was not printed"
+  ticks_pass undeletable
+  [ "$(printed theirs)" -eq 0 ] || fail "undeletable: the other user's job printed $(printed theirs) times"
+  cmp -s "$d/spool/THEIRS.PS" "$d/src/theirs" || fail "undeletable: the other user's job changed"
+  [ "$(printed ours)" -eq 1 ] || fail "undeletable: the server's job printed $(printed ours) times"
+  echo "FIGURES undeletable: other user's job printed $(printed theirs) times in 3 ticks"
+}
+
+# The other user squats a job's helper files with his own, world-writable ones whose lines print
+# a private file of the server's user and delete another file of his.
+squatted_helpers() {
+  setup_tree squat
+  as_server sh -c "umask 077; echo 'LPTJOB secret' >'$d/spool/secret.txt'; echo keep >'$d/spool/keep.txt'"
+  for f in X.PS; do drop_as as_server squatjob "$f"; done
+  evil='copy secret.txt lpt1\r\ndel keep.txt\r\ndel XPS.bat\r\ndel XPS.pif'
+  as_other sh -c "printf '$evil' >'$d/spool/XPS.bat'; chmod 666 '$d/spool/XPS.bat'"
+  # His launcher names his script: the server's own launcher bytes would do the same.
+  as_other sh -c "head -c 545 /dev/zero >'$d/spool/XPS.pif'; chmod 666 '$d/spool/XPS.pif'"
+  dos="Z:$(echo "$d/spool/XPS.bat" | tr / '\\\\')"
+  printf '%s' "$dos" | as_other dd of="$d/spool/XPS.pif" bs=1 seek=36 conv=notrunc 2>/dev/null
+  # He keeps rewriting them with his lines, as often as he can.
+  as_other sh -c "while :; do printf '$evil' >'$d/spool/XPS.bat' 2>/dev/null; sleep 0.05; done" &
+  rewriter=$!
+  echo $rewriter >>"$tmp/pids"
+  start_server_as squat
+  ticks_pass squat
+  kill $rewriter
+  [ -z "$(grep -rl 'LPTJOB secret' "$d/out")" ] || fail "squat: the private file was printed"
+  [ -e "$d/spool/keep.txt" ] || fail "squat: his lines deleted the server user's file"
+  # The launcher itself, run by hand on his files: refused, nothing run.
+  status=0
+  (cd "$d/spool" && HOME="$d/home" XDG_RUNTIME_DIR="$d/run" LPT1="$d/out" \
+    as_server "$bin/lptspool-launch" XPS.pif) || status=$?
+  [ "$status" -eq 2 ] || fail "squat: his launcher ran with status $status"
+  echo "FIGURES squat: private file printed 0 times, server's file kept, his launcher refused"
+}
+
+# Locks anyone else could take: a shared flock on the job and a flock on the printer folder.
+# Printing goes on while he holds them.
+foreign_locks() {
+  setup_tree locks
+  drop_as as_server held HELD.PS
+  as_other flock -s "$d/spool/HELD.PS" sleep 60 &
+  echo $! >>"$tmp/pids"
+  as_other flock -s "$d/out" sleep 60 &
+  echo $! >>"$tmp/pids"
+  # No runtime folder: the private folder falls back to the home folder.
+  start_server_as locks XDG_RUNTIME_DIR=
+  wait_for 30 printed_once held || fail "locks: the job was not printed while he held his locks"
+  echo "FIGURES locks: printed within two ticks while another user held a flock on the job and the printer folder"
+}
+
+# The server's PATH starts with an empty entry, and the other user plants lp and lpstat in the
+# spool folder. The real ones (here, stand-ins on an absolute PATH entry) must run, from home.
+planted_commands() {
+  setup_tree planted
+  mkdir -p "$d/bin"
+  cat >"$d/bin/lpstat" <<'LPSTAT'
+#!/bin/sh
+echo "system default destination: office"
+LPSTAT
+  cat >"$d/bin/lp" <<LP
+#!/bin/sh
+pwd >"$d/out/.cwd"
+cat >"$d/out/.part.\$\$" && mv "$d/out/.part.\$\$" "$d/out/job.\$\$"
+LP
+  chmod 755 "$d/bin/lp" "$d/bin/lpstat"
+  for p in lp lpstat; do
+    as_other sh -c "printf '#!/bin/sh\ntouch $d/marks/$p; cat >/dev/null\n' >'$d/spool/$p'; chmod 755 '$d/spool/$p'"
+  done
+  drop_as as_server planted1 DEFAULT.PS
+  start_server_as planted PATH=":$d/bin:/usr/bin:/bin" LPT1=
+  wait_for 40 printed_once planted1 || fail "planted: the job to the default printer was not printed"
+  [ "$(cat "$d/out/.cwd")" = "$d/home" ] || fail "planted: lp ran in $(cat "$d/out/.cwd")"
+  drop_as as_server planted2 PIPED.PS
+  stop_server planted
+  start_server_as planted2 PATH=":$d/bin:/usr/bin:/bin" LPT1="|lp -d office"
+  wait_for 40 printed_once planted2 || fail "planted: the job to |lp was not printed"
+  [ -z "$(ls "$d/marks")" ] || fail "planted: his programs ran: $(ls "$d/marks")"
+  echo "FIGURES planted: his lp and lpstat ran 0 times; lp ran from the home folder"
+}
+
 LPTSPOOL_SETTLE_MS=300
 export LPTSPOOL_SETTLE_MS
-run_scenarios foreign_helpers
+run_scenarios cannot_delete squatted_helpers foreign_locks planted_commands foreign_helpers
 echo PASS

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "launch/pif_reader.h"

@@ -15,24 +15,29 @@ std::string printerKey(const std::string& printer) {
   return key;
 }
 
-// Why the printer rests, when it failed less than kRestMs ago.
-bool resting(const std::string& notePath, std::string& reason) {
+// Why the printer rests: it failed less than kRestMs ago. The job it failed on waits one rest
+// longer, so that a job the printer refuses cannot keep it from trying the others.
+bool resting(const std::string& notePath, const std::string& job, std::string& reason) {
   std::string note;
   std::int64_t ageMs = 0;
-  if (!platform::readNote(notePath, note, ageMs) || ageMs < 0 || ageMs >= PrinterTurn::kRestMs)
-    return false;
-  reason = "the printer failed " + std::to_string(ageMs / 1000) + " s ago (" + note +
-           "); tried again at the next tick";
+  if (!platform::readNote(notePath, note, ageMs) || ageMs < 0) return false;
+  const std::size_t end = note.find('\n');
+  const bool ours = end != std::string::npos && note.compare(0, end, job) == 0;
+  if (ageMs >= (ours ? 2 : 1) * PrinterTurn::kRestMs) return false;
+  reason = "the printer failed " + std::to_string(ageMs / 1000) + " s ago (" +
+           (end == std::string::npos ? note : note.substr(end + 1)) +
+           "); tried again at a later tick";
   return true;
 }
 
 }  // namespace
 
 PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string& printer,
-                                    std::string& reason) {
+                                    const std::string& job, std::string& reason) {
   const std::string base = folder + "printer-" + printerKey(printer);
   notePath_ = base + ".failed";
-  if (resting(notePath_, reason)) return Take::Resting;
+  job_ = job;
+  if (resting(notePath_, job_, reason)) return Take::Resting;
   switch (lock_.take(base + ".lock", false, reason)) {
     case platform::PrivateLock::Take::Locked:
       return Take::Ours;
@@ -51,7 +56,7 @@ PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string
   if (lock_.take(base + ".lock", true, reason) != platform::PrivateLock::Take::Locked)
     return Take::Failed;
   // The launcher before us may have found the printer failing.
-  if (resting(notePath_, reason)) {
+  if (resting(notePath_, job_, reason)) {
     lock_.release();
     return Take::Resting;
   }
@@ -59,7 +64,7 @@ PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string
 }
 
 void PrinterTurn::failed(const std::string& reason) {
-  platform::writeNote(notePath_, reason);
+  platform::writeNote(notePath_, job_ + "\n" + reason);
 }
 
 void PrinterTurn::worked() {

@@ -26,15 +26,17 @@ class PrinterTurn {
   // tick tries it once.
   static constexpr std::int64_t kRestMs = 5000;
 
-  // folder: the user's private folder; printer names the printer (any text).
-  Take take(const std::string& folder, const std::string& printer, std::string& reason);
-  // Tells the other launchers the printer failed, and why.
+  // folder: the user's private folder; printer names the printer (any text); job names the job
+  // to print (any text that tells jobs apart).
+  Take take(const std::string& folder, const std::string& printer, const std::string& job,
+            std::string& reason);
+  // Tells the other launchers the printer failed on our job, and why.
   void failed(const std::string& reason);
   // The printer works again.
   void worked();
 
  private:
-  std::string notePath_;
+  std::string notePath_, job_;
   platform::PrivateLock lock_;
 };
 

@@ -158,7 +158,7 @@ class Runner {
     const SinkPlan* plan = sinkPlan(why);
     if (!plan) return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
     PrinterTurn turn;
-    switch (turn.take(userFolder_, plan->lockKey, why)) {
+    switch (turn.take(userFolder_, plan->lockKey, job.key(), why)) {
       case PrinterTurn::Take::Ours:
         break;
       case PrinterTurn::Take::Busy:

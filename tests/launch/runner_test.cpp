@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "launch/printer_turn.h"
 #include "launch_test_support.h"
 #include "platform/launch_job.h"
 #include "platform/private_folder.h"
@@ -302,6 +303,43 @@ TEST_F(Runs, DelOfAFileAlreadyGoneIsNotAFailure) {
   pif = writeJobFiles("X", "del B.bat\r\ndel X.pif");
   EXPECT_EQ(run(pif), kLineFailed);
   EXPECT_TRUE(has("X.pif"));
+}
+
+// A failed printer rests a few seconds, but the job it failed on rests longer, so that one job
+// the printer refuses cannot keep the others from it for ever.
+TEST_F(JobLocks, AFailedPrinterRestsButNotForTheSameJobFirst) {
+  const std::string folder = dir_.string() + "/";
+  {
+    PrinterTurn first;
+    std::string why;
+    ASSERT_EQ(first.take(folder, "lp", "bad", why), PrinterTurn::Take::Ours) << why;
+    first.failed("lp: refused");
+  }
+  fs::path note;
+  for (const auto& entry : fs::directory_iterator(dir_))
+    if (entry.path().extension() == ".failed") note = entry.path();
+  ASSERT_FALSE(note.empty());
+  const auto written = fs::last_write_time(note);
+  const struct {
+    int agoMs;
+    const char* job;
+    PrinterTurn::Take expected;
+  } cases[] = {
+      {0, "good", PrinterTurn::Take::Resting},
+      {0, "bad", PrinterTurn::Take::Resting},
+      {PrinterTurn::kRestMs + 1000, "good", PrinterTurn::Take::Ours},
+      {PrinterTurn::kRestMs + 1000, "bad", PrinterTurn::Take::Resting},
+      {2 * PrinterTurn::kRestMs + 1000, "bad", PrinterTurn::Take::Ours},
+  };
+  for (const auto& c : cases) {
+    fs::last_write_time(note, written - std::chrono::milliseconds(c.agoMs));
+    PrinterTurn turn;
+    std::string why;
+    EXPECT_EQ(turn.take(folder, "lp", c.job, why), c.expected) << c.agoMs << " " << c.job;
+    if (c.expected == PrinterTurn::Take::Resting) {
+      EXPECT_NE(why.find("lp: refused"), std::string::npos) << why;
+    }
+  }
 }
 
 }  // namespace

@@ -61,13 +61,10 @@ class SpoolFolder : public ::testing::Test {
     savedRuntime_ = runtime ? std::optional<std::string>(runtime) : std::nullopt;
     fs::create_directory(dir_ / "run");
     fs::permissions(dir_ / "run", fs::perms::owner_all);
-    setenv("XDG_RUNTIME_DIR", (dir_ / "run").c_str(), 1);
+    setRuntime((dir_ / "run").string().c_str());
   }
   void TearDown() override {
-    if (savedRuntime_)
-      setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
-    else
-      unsetenv("XDG_RUNTIME_DIR");
+    setRuntime(savedRuntime_ ? savedRuntime_->c_str() : nullptr);
     fs::current_path(previous_);
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
@@ -94,6 +91,18 @@ class SpoolFolder : public ::testing::Test {
 
   fs::path dir_, spool_, previous_;
   std::optional<std::string> savedRuntime_;
+
+ private:
+  static void setRuntime(const char* value) {
+#ifdef _WIN32
+    _putenv_s("XDG_RUNTIME_DIR", value ? value : "");
+#else
+    if (value)
+      setenv("XDG_RUNTIME_DIR", value, 1);
+    else
+      unsetenv("XDG_RUNTIME_DIR");
+#endif
+  }
 };
 
 }  // namespace launchtest

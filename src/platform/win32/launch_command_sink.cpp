@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "platform/launch_sink.h"
+#include "platform/win32/launch_sink_win32.h"
 #include "platform/win32/launch_win32.h"
 
 namespace platform {
@@ -52,7 +53,7 @@ bool inheritable(HANDLE from, OwnedHandle& to) {
 // The job is gathered in a scratch copy and the command started at commit with that copy as its
 // standard input. A launcher killed while the command runs leaves it the whole job, never a
 // cut-off pipe that would look like the job's end.
-class CommandSink : public Sink {
+class CommandSink : public StagedSink {
  public:
   CommandSink(OwnedHandle lock, OwnedHandle copy, std::string program, std::string commandLine,
               bool quiet)
@@ -129,8 +130,8 @@ std::vector<std::string> shellCommand(const std::string& command) {
   return {systemFolder() + "\\cmd.exe", "/d", "/s", "/c", "\"" + command + "\""};
 }
 
-std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
-                                      const std::string& lockKey, bool quiet, std::string& error) {
+std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv, bool quiet,
+                                      std::string& error) {
   std::string program;
   if (argv.empty()) return error = "no command", nullptr;
   if (!findProgram(argv[0], program)) return error = argv[0] + ": not found on PATH", nullptr;
@@ -138,7 +139,7 @@ std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv,
   std::string line = "\"" + program + "\"";
   for (std::size_t i = 1; i < argv.size(); ++i) line += " " + argv[i];
   OwnedHandle lock, copy;
-  if (!lockSink("command " + lockKey, lock, error) || !openJobCopy(copy, error)) return nullptr;
+  if (!lockSink("command " + line, lock, error) || !openJobCopy(copy, error)) return nullptr;
   return std::make_unique<CommandSink>(std::move(lock), std::move(copy), program, line, quiet);
 }
 

@@ -37,7 +37,7 @@ bool setDeleteOnClose(HANDLE h, bool on) {
 // A folder: each job a new hidden file, marked for deletion while it is written, so a launcher
 // killed meanwhile leaves nothing behind; flushed, then given a name no other job has, so a
 // reader of the folder never sees a half-written job.
-class FolderSink : public Sink {
+class FolderSink : public StagedSink {
  public:
   FolderSink(OwnedHandle lock, std::string folder, std::string tempName, OwnedHandle file,
              std::string jobName)

@@ -4,9 +4,11 @@
 
 namespace platform {
 
-bool readSmallFile(const std::string& path, std::size_t maxBytes, bool noFollow, std::string& bytes,
-                   std::string& error) {
-  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (noFollow ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+// Who may write the file is the folder's and the file's ACLs' business on this host; a link is
+// refused, never followed.
+bool readOwnFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                 std::string& error) {
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
   OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, flags, nullptr));
   if (!h) return failWith(error, path);

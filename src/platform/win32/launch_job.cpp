@@ -9,15 +9,6 @@ namespace platform {
 
 namespace {
 
-// The job's handle lives in the descriptor slot the other hosts use. Windows promises that a
-// kernel handle survives being cut to 32 bits and sign-extended back.
-HANDLE asHandle(int fd) {
-  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
-}
-int asSlot(HANDLE h) {
-  return static_cast<int>(reinterpret_cast<std::intptr_t>(h));
-}
-
 // A byte far past any job's end: locking it keeps other launchers out without keeping anyone
 // from reading the job.
 constexpr DWORD kLockOffsetHigh = 0x7fffffff;
@@ -113,7 +104,9 @@ bool JobFile::sameAsName(bool& missing) {
   return named && sameFile(asHandle(fd_), named.get());
 }
 
-JobFile::Lock JobFile::tryLock() {
+// The lock is a byte of the job itself on this host: only a program that may open the job, and
+// shares it with us, can take it.
+JobFile::Lock JobFile::tryLock(const std::string&) {
   if (fd_ == -1) return Lock::Failed;
   OVERLAPPED at = {};
   at.Offset = kLockOffsetLow;
@@ -131,15 +124,38 @@ JobFile::Lock JobFile::tryLock() {
 }
 
 bool JobFile::stamp(FileStamp& out) const {
-  FILE_BASIC_INFO basic;
-  LARGE_INTEGER size;
-  if (fd_ == -1 || !::GetFileSizeEx(asHandle(fd_), &size) ||
-      !::GetFileInformationByHandleEx(asHandle(fd_), FileBasicInfo, &basic, sizeof basic))
+  return fd_ != -1 && stampOf(asHandle(fd_), out);
+}
+
+std::string JobFile::key() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (fd_ == -1 || !::GetFileInformationByHandle(asHandle(fd_), &info)) return "unknown";
+  return std::to_string(info.dwVolumeSerialNumber) + "-" +
+         std::to_string((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+                        info.nFileIndexLow);
+}
+
+bool JobFile::deletable(std::string& why) const {
+  if (fd_ == -1) return why = name_ + ": not open", false;
+  // The right to delete, asked of the file system itself (ACLs, read-only files, shares), on a
+  // handle that is closed again at once.
+  bool missing = false;
+  OwnedHandle named = openNamed(name_, DELETE | FILE_READ_ATTRIBUTES, missing);
+  // A writer that shares no deletion still holds it: that says nothing about the right, and the
+  // job waits for him anyway.
+  if (!named && ::GetLastError() == ERROR_SHARING_VIOLATION) return true;
+  if (!named) return failWith(why, "this user may not delete it");
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(named.get(), &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    why = "it is read-only";
     return false;
-  out.size = static_cast<std::uint64_t>(size.QuadPart);
-  out.mtimeNs = fileTimeNs(basic.LastWriteTime);
-  out.ctimeNs = fileTimeNs(basic.ChangeTime);
+  }
   return true;
+}
+
+bool JobFile::printTo(Sink& sink, const FileStamp& settled) const {
+  return fd_ != -1 && sink.print(fd_, settled);
 }
 
 JobFile::Writers JobFile::writers() const {
@@ -161,10 +177,6 @@ long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) 
   const DWORD want = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
   if (::ReadFile(asHandle(fd_), buffer, want, &n, &at)) return n;
   return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
-}
-
-long long JobFile::sendTo(Sink& sink, std::uint64_t offset, std::size_t size) const {
-  return fd_ == -1 ? -1 : sink.sendFrom(fd_, offset, size);
 }
 
 JobFile::Removal JobFile::removeName() {

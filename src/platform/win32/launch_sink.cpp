@@ -5,10 +5,48 @@
 // After windows.h, which it needs.
 #include <winspool.h>
 
+#include <algorithm>
+
 namespace platform {
 
-long long Sink::sendFrom(int, std::uint64_t, std::size_t) {
+long long StagedSink::sendFrom(int, std::uint64_t, std::size_t) {
   return kByWrite;
+}
+
+bool StagedSink::print(int jobFd, const FileStamp& settled) {
+  std::string buffer;
+  bool inSystem = true;
+  std::uint64_t offset = 0;
+  while (offset < settled.size) {
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(16 << 20, settled.size - offset));
+    long long n = inSystem ? sendFrom(jobFd, offset, want) : kByWrite;
+    if (n == kByWrite) {
+      inSystem = false;
+      if (buffer.empty()) buffer.resize(64 * 1024);
+      OVERLAPPED at = {};
+      at.Offset = static_cast<DWORD>(offset);
+      at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+      DWORD got = 0;
+      const DWORD size = static_cast<DWORD>(std::min(want, buffer.size()));
+      if (!::ReadFile(asHandle(jobFd), &buffer[0], size, &got, &at) &&
+          ::GetLastError() != ERROR_HANDLE_EOF)
+        return abort(), failWith(error_, "read the job");
+      n = got;
+      if (n > 0 && !write(buffer.data(), got)) return abort(), false;
+    } else if (n < 0) {
+      return abort(), false;
+    }
+    if (n == 0) break;
+    offset += static_cast<std::uint64_t>(n);
+  }
+  FileStamp now;
+  if (offset != settled.size || !stampOf(asHandle(jobFd), now) || now != settled) {
+    changed_ = true;
+    error_ = "the job changed while printing";
+    return abort(), false;
+  }
+  return commit();
 }
 
 std::string defaultDevice() {
@@ -20,7 +58,7 @@ namespace {
 // A port or printer takes the bytes as they come and cannot give them back, so the job is
 // gathered in a scratch copy first and handed over whole at commit: a job that changes or fails
 // half way never reaches the paper.
-class GatheredSink : public Sink {
+class GatheredSink : public StagedSink {
  public:
   GatheredSink(OwnedHandle lock, OwnedHandle copy)
       : lock_(std::move(lock)), copy_(std::move(copy)) {}
@@ -109,7 +147,7 @@ class PrinterSink : public GatheredSink {
 };
 
 // A regular file the jobs are appended to; a failed job is cut off again.
-class AppendSink : public Sink {
+class AppendSink : public StagedSink {
  public:
   AppendSink(OwnedHandle lock, OwnedHandle file, LARGE_INTEGER start)
       : lock_(std::move(lock)), file_(std::move(file)), start_(start) {}

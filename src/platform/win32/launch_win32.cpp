@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/launch_job.h"
+
 namespace platform {
 
 bool failWith(std::string& error, const std::string& what) {
@@ -26,9 +28,6 @@ bool writeAll(HANDLE h, const char* data, std::size_t size) {
   return true;
 }
 
-namespace {
-
-// %LOCALAPPDATA%\lptspool\, created when missing; the temp folder where there is none.
 std::string userFolder() {
   const char* local = std::getenv("LOCALAPPDATA");
   if (local && *local) {
@@ -40,8 +39,6 @@ std::string userFolder() {
   const DWORD n = ::GetTempPathA(sizeof temp, temp);
   return n > 0 && n < sizeof temp ? std::string(temp) : std::string(".\\");
 }
-
-}  // namespace
 
 bool lockSink(const std::string& key, OwnedHandle& lock, std::string& error) {
   std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
@@ -101,6 +98,18 @@ bool sameFile(HANDLE a, HANDLE b) {
 
 std::int64_t fileTimeNs(const LARGE_INTEGER& t) {
   return static_cast<std::int64_t>(t.QuadPart) * 100;
+}
+
+bool stampOf(HANDLE h, FileStamp& out) {
+  FILE_BASIC_INFO basic;
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(h, &size) ||
+      !::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic))
+    return false;
+  out.size = static_cast<std::uint64_t>(size.QuadPart);
+  out.mtimeNs = fileTimeNs(basic.LastWriteTime);
+  out.ctimeNs = fileTimeNs(basic.ChangeTime);
+  return true;
 }
 
 }  // namespace platform

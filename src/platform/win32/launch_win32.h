@@ -58,4 +58,19 @@ bool sameFile(HANDLE a, HANDLE b);
 
 std::int64_t fileTimeNs(const LARGE_INTEGER& t);
 
+struct FileStamp;
+bool stampOf(HANDLE h, FileStamp& out);
+
+// %LOCALAPPDATA%\lptspool\ (created when missing), or the temp folder where there is none.
+std::string userFolder();
+
+// A job's handle lives in the descriptor slot the other hosts use. Windows promises that a kernel
+// handle survives being cut to 32 bits and sign-extended back.
+inline HANDLE asHandle(int fd) {
+  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+inline int asSlot(HANDLE h) {
+  return static_cast<int>(reinterpret_cast<std::intptr_t>(h));
+}
+
 }  // namespace platform

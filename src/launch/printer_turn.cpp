@@ -24,9 +24,7 @@ bool resting(const std::string& notePath, const std::string& job, std::string& r
   const std::size_t end = note.find('\n');
   const bool ours = end != std::string::npos && note.compare(0, end, job) == 0;
   if (ageMs >= (ours ? 2 : 1) * PrinterTurn::kRestMs) return false;
-  reason = "the printer failed " + std::to_string(ageMs / 1000) + " s ago (" +
-           (end == std::string::npos ? note : note.substr(end + 1)) +
-           "); tried again at a later tick";
+  reason = end == std::string::npos ? note : note.substr(end + 1);
   return true;
 }
 

@@ -16,7 +16,7 @@ class PrinterTurn {
   enum class Take {
     Ours,     // the printer is ours until this object goes
     Busy,     // its queue is full; the job waits for a later tick
-    Resting,  // it failed moments ago; reason holds why
+    Resting,  // it failed moments ago and is not tried; reason holds its failure
     Failed    // the lock itself could not be taken; reason holds why
   };
 

@@ -164,6 +164,8 @@ class Runner {
       case PrinterTurn::Take::Busy:
         return report(name, JobState::Waiting, why), kBusy;
       case PrinterTurn::Take::Resting:
+        // The printer's own reason stands for every job it keeps waiting.
+        log("the printer failed moments ago; not tried again before the next tick");
         return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
       case PrinterTurn::Take::Failed:
         return report(name, JobState::Failed, "lpt1: the printer's lock: " + why), kLineFailed;

@@ -105,7 +105,10 @@ killed_launcher_fifo() {
   mkfifo "$d/lpt"
   (
     while :; do
-      { [ -e "$d/stalled" ] || { mkdir "$d/stalled" && sleep 4; }; cat; } <"$d/lpt" >>"$d/out/stream"
+      # Stalls on the first job's first line: the server's start-up check of the printer opens
+      # the FIFO too, and sends nothing.
+      { [ -e "$d/stalled" ] || { IFS= read -r first && printf '%s\n' "$first" &&
+        mkdir "$d/stalled" && sleep 4; }; cat; } <"$d/lpt" >>"$d/out/stream"
     done
   ) &
   echo $! >>"$tmp/pids"

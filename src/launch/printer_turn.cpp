@@ -17,12 +17,12 @@ std::string printerKey(const std::string& printer) {
 
 // Why the printer rests: it failed less than kRestMs ago. The job it failed on waits one rest
 // longer, so that a job the printer refuses cannot keep it from trying the others.
-bool resting(const std::string& notePath, const std::string& job, std::string& reason) {
+bool resting(const std::string& notePath, const std::string& job, std::string& reason, bool& ours) {
   std::string note;
   std::int64_t ageMs = 0;
   if (!platform::readNote(notePath, note, ageMs) || ageMs < 0) return false;
   const std::size_t end = note.find('\n');
-  const bool ours = end != std::string::npos && note.compare(0, end, job) == 0;
+  ours = end != std::string::npos && note.compare(0, end, job) == 0;
   if (ageMs >= (ours ? 2 : 1) * PrinterTurn::kRestMs) return false;
   reason = end == std::string::npos ? note : note.substr(end + 1);
   return true;
@@ -35,7 +35,7 @@ PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string
   const std::string base = folder + "printer-" + printerKey(printer);
   notePath_ = base + ".failed";
   job_ = job;
-  if (resting(notePath_, job_, reason)) return Take::Resting;
+  if (resting(notePath_, job_, reason, failedOnOurs_)) return Take::Resting;
   switch (lock_.take(base + ".lock", false, reason)) {
     case platform::PrivateLock::Take::Locked:
       return Take::Ours;
@@ -54,7 +54,7 @@ PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string
   if (lock_.take(base + ".lock", true, reason) != platform::PrivateLock::Take::Locked)
     return Take::Failed;
   // The launcher before us may have found the printer failing.
-  if (resting(notePath_, job_, reason)) {
+  if (resting(notePath_, job_, reason, failedOnOurs_)) {
     lock_.release();
     return Take::Resting;
   }

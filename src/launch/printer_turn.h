@@ -34,9 +34,12 @@ class PrinterTurn {
   void failed(const std::string& reason);
   // The printer works again.
   void worked();
+  // Resting: whether it was our job the printer failed on.
+  bool failedOnOurJob() const { return failedOnOurs_; }
 
  private:
   std::string notePath_, job_;
+  bool failedOnOurs_ = false;
   platform::PrivateLock lock_;
 };
 

@@ -164,9 +164,11 @@ class Runner {
       case PrinterTurn::Take::Busy:
         return report(name, JobState::Waiting, why), kBusy;
       case PrinterTurn::Take::Resting:
-        // The printer's own reason stands for every job it keeps waiting.
+        // Not tried: the job the printer failed on keeps that failure; the others wait, with
+        // the printer's own reason.
         log("the printer failed moments ago; not tried again before the next tick");
-        return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
+        if (!turn.failedOnOurJob()) report(name, JobState::Waiting, "lpt1: " + why);
+        return kLineFailed;
       case PrinterTurn::Take::Failed:
         return report(name, JobState::Failed, "lpt1: the printer's lock: " + why), kLineFailed;
     }

@@ -11,7 +11,8 @@
 //   bench_probe drops SPOOL SINK N SECS  writes N jobs of 8 KiB straight into SPOOL at random
 //                                        moments over SECS seconds; the median and longest time
 //                                        from a job's close until it lands in SINK
-//   bench_probe peak PID SECONDS         the most lptspool-launch children of PID alive at once
+//   bench_probe peak PID SECONDS         the most lptspool-launch children of PID alive at once,
+//                                        and with their own lptspool-launch children (senders)
 #include <dirent.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
@@ -100,25 +101,32 @@ Launchers sampleLaunchers() {
 }
 
 int peak(const std::string& pid, int seconds) {
+  // A launcher writing to the printer does so from a sender process of its own, with its name.
   const auto start = Clock::now();
-  long most = 0;
+  long most = 0, mostAll = 0;
   while (secondsSince(start) < seconds) {
-    long now = 0;
+    std::map<std::string, std::string> parents;  // lptspool-launch processes by pid
     DIR* proc = opendir("/proc");
     while (const dirent* e = readdir(proc)) {
       if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
       const std::string base = std::string("/proc/") + e->d_name;
       std::ifstream comm(base + "/comm");
       std::string name;
-      if (std::getline(comm, name) && name == "lptspool-launch" &&
-          std::to_string(statusField(base + "/status", "PPid")) == pid)
-        ++now;
+      if (std::getline(comm, name) && name == "lptspool-launch")
+        parents[e->d_name] = std::to_string(statusField(base + "/status", "PPid"));
     }
     closedir(proc);
-    most = std::max(most, now);
+    long launchers = 0, senders = 0;
+    for (const auto& [child, parent] : parents) {
+      if (parent == pid) ++launchers;
+      const auto up = parents.find(parent);
+      if (up != parents.end() && up->second == pid) ++senders;
+    }
+    most = std::max(most, launchers);
+    mostAll = std::max(mostAll, launchers + senders);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  std::printf("peak_launchers %ld\n", most);
+  std::printf("peak_launchers %ld peak_with_senders %ld\n", most, mostAll);
   return 0;
 }
 

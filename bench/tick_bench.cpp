@@ -1,12 +1,13 @@
 // One spool tick over N waiting jobs, in process, with ShellExecuteA recorded instead of run,
 // against the floor: the same file work done directly with POSIX calls (enumerate the jobs, the
-// two sweeps by pattern, the two helper files per job). Each iteration starts from the state the
-// previous one left, so both sweep the helper files of the iteration before, as a running server
-// sweeps those of the tick before.
+// two sweeps by pattern reading each file before deleting it, the two new helper files per job).
+// Each iteration starts from the state the previous one left, so both sweep the helper files of the
+// iteration before, as a running server sweeps those of the tick before.
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,17 +49,27 @@ DIR* listFolder(int dirFd) {
   return dir;
 }
 
+// Each helper file is read before it goes: only the server's own are to be deleted.
 void killMatching(int dirFd, const char* pattern) {
   DIR* dir = listFolder(dirFd);
   std::vector<std::string> names;
   while (const dirent* e = readdir(dir))
     if (fnmatch(pattern, e->d_name, FNM_CASEFOLD) == 0) names.emplace_back(e->d_name);
   closedir(dir);
-  for (const auto& n : names) unlinkat(dirFd, n.c_str(), 0);
+  char buffer[4096];
+  for (const auto& n : names) {
+    const int fd = openat(dirFd, n.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || read(fd, buffer, sizeof buffer) < 0) std::abort();
+    close(fd);
+    unlinkat(dirFd, n.c_str(), 0);
+  }
 }
 
+// A new file, never an existing one, readable by all whatever the umask.
 void writeAt(int dirFd, const std::string& name, const std::string& bytes) {
-  const int fd = openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd =
+      openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0 || fchmod(fd, 0644) != 0) std::abort();
   if (write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size())) std::abort();
   close(fd);
 }

@@ -1,6 +1,6 @@
 // The batch-script parser on arbitrary bytes, and the agreement between the server and
 // lptspool-launch: the four lines the server writes for any job name it accepts parse back to
-// exactly that job's copy and deletions.
+// exactly that job's copy and deletions, and the server's sweep recognises them as its own.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           lines[2].name == jobName + ".bat");
     check(lines[3].command == launch::ScriptLine::Command::Del &&
           lines[3].name == jobName + ".pif");
+    // The sweep knows it for the server's own, and not once a byte more follows.
+    check(isServerScript(jobName + ".bat", whole));
+    check(!isServerScript(jobName + ".bat", whole + "\r\n"));
   }
   return 0;
 }

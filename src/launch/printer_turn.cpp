@@ -45,7 +45,7 @@ PrinterTurn::Take PrinterTurn::take(const std::string& folder, const std::string
       break;
   }
   // A place in the queue first: a printer that hangs keeps a bounded number of launchers.
-  platform::PrivateLock place;
+  platform::PrivateLock place(false);
   for (int i = 0; i < kQueueRoom && !place.held(); ++i) {
     std::string error;
     place.take(base + ".queue" + std::to_string(i), false, error);

@@ -40,7 +40,7 @@ class PrinterTurn {
  private:
   std::string notePath_, job_;
   bool failedOnOurs_ = false;
-  platform::PrivateLock lock_;
+  platform::PrivateLock lock_{false};
 };
 
 }  // namespace launch

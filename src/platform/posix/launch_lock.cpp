@@ -39,7 +39,7 @@ PrivateLock::Take PrivateLock::take(const std::string& path, bool wait, std::str
 
 void PrivateLock::release() {
   if (fd_ < 0) return;
-  ::unlink(path_.c_str());
+  if (removeFile_) ::unlink(path_.c_str());
   ::close(fd_);
   fd_ = -1;
 }

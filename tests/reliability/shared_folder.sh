@@ -107,7 +107,10 @@ squatted_helpers() {
   dos="Z:$(echo "$d/spool/XPS.bat" | tr / '\\\\')"
   printf '%s' "$dos" | as_other dd of="$d/spool/XPS.pif" bs=1 seek=36 conv=notrunc 2>/dev/null
   # He keeps rewriting them with his lines, as often as he can.
-  as_other sh -c "while :; do printf '$evil' >'$d/spool/XPS.bat' 2>/dev/null; sleep 0.05; done" &
+  # setpriv itself, not a function's subshell, so that its PID is the loop's; the loop also ends
+  # with the folder.
+  setpriv --reuid=$other_uid --regid=$other_uid --clear-groups sh -c \
+    "while [ -d '$d/spool' ]; do printf '$evil' >'$d/spool/XPS.bat' 2>/dev/null; sleep 0.05; done" &
   rewriter=$!
   echo $rewriter >>"$tmp/pids"
   start_server_as squat

@@ -135,8 +135,9 @@ foreign_locks() {
   echo $! >>"$tmp/pids"
   as_other flock -s "$d/out" sleep 60 &
   echo $! >>"$tmp/pids"
-  # No runtime folder: the private folder falls back to the home folder.
-  start_server_as locks XDG_RUNTIME_DIR=
+  # No runtime folder: the private folder falls back to the home folder (and Qt makes its own
+  # runtime folder under TMPDIR, kept inside the test's tree).
+  start_server_as locks XDG_RUNTIME_DIR= TMPDIR="$d/home"
   wait_for 30 printed_once held || fail "locks: the job was not printed while he held his locks"
   echo "FIGURES locks: printed within two ticks while another user held a flock on the job and the printer folder"
 }

@@ -49,7 +49,11 @@ TEST_F(Reports, EachPrinterKindsFailureIsToldWithItsOwnReason) {
       {p + "/nosuch", "JOB.PS waits: lpt1: " + p + "/nosuch: No such file or directory", "failed"},
       {p + "/file/x", "JOB.PS waits: lpt1: " + p + "/file/x: Not a directory", "failed"},
       {p + "/fifo", "JOB.PS waits: lpt1: " + p + "/fifo", "failed"},
-      {"|exit 3", "JOB.PS waits: lpt1: command exited with status 3", "failed"},
+      // The command's own last words on its standard error, and only the last of many.
+      {"|echo one >&2; echo 'lp: paper jam' >&2; exit 3",
+       "JOB.PS waits: lpt1: command exited with status 3: one / lp: paper jam", "failed"},
+      {"|head -c 300000 /dev/zero | tr '\\0' x >&2; exit 4",
+       "JOB.PS waits: lpt1: command exited with status 4: xxxx", "failed"},
       {p + "/printed", "JOB.PS printed (5 bytes)", ""},
   };
   for (const Case& c : cases) {
@@ -73,6 +77,7 @@ TEST_F(Reports, EachPrinterKindsFailureIsToldWithItsOwnReason) {
         c.queueWord.empty() ? std::vector<std::string>{} : std::vector<std::string>{"JOB.PS"}, {});
     ASSERT_EQ(said.size(), 1u);
     EXPECT_EQ(said[0].rfind(c.line, 0), 0u) << said[0];
+    EXPECT_LT(said[0].size(), 4200u);
     if (!c.queueWord.empty()) {
       EXPECT_EQ(queue.rfind(c.queueWord + "\tJOB.PS\t5\t" + c.line.substr(14), 0), 0u) << queue;
     }

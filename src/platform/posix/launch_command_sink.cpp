@@ -1,9 +1,13 @@
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
+#include <vector>
 
 #include "platform/launch_host.h"
 #include "platform/launch_sink.h"
@@ -37,6 +41,52 @@ bool writeTo(void* fd, const char* data, std::size_t size) {
   ::_exit(0);
 }
 
+// Waits for the command, reading what it says on its standard error as it comes, so that a
+// talkative command never blocks on a full pipe; only the last few KiB are kept.
+int waitReading(pid_t pid, int fd, std::string& tail) {
+  constexpr std::size_t kTail = 4096;
+  auto drain = [&] {
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return n == 0 || errno != EAGAIN;  // true: nothing more will come
+      tail.append(buffer, static_cast<std::size_t>(n));
+      if (tail.size() > kTail) tail.erase(0, tail.size() - kTail);
+    }
+  };
+  for (;;) {
+    pollfd ready{fd, POLLIN, 0};
+    ::poll(&ready, 1, 200);
+    const bool ended = drain();
+    int status = 0;
+    const pid_t done = ::waitpid(pid, &status, ended ? 0 : WNOHANG);
+    if (done == pid) {
+      drain();
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    if (done < 0 && errno != EINTR) return -1;
+  }
+}
+
+// The last lines of what the command said, on one line: its own words on why it failed.
+std::string lastLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  std::string joined;
+  for (std::size_t i = lines.size() > 2 ? lines.size() - 2 : 0; i < lines.size(); ++i)
+    joined += (joined.empty() ? "" : " / ") + lines[i];
+  return joined;
+}
+
 class CommandSink : public Sink {
  public:
   CommandSink(std::vector<std::string> argv, bool quiet) : argv_(std::move(argv)), quiet_(quiet) {}
@@ -51,9 +101,19 @@ class CommandSink : public Sink {
     setup.quietStdout = quiet_;
     setup.quietStderr = quiet_;
     setup.ownProcessGroup = true;
+    // Quiet, the command's standard error is kept for the reason it failed.
+    UniqueFd errRead, errWrite;
+    int errFds[2];
+    if (quiet_ && ::pipe2(errFds, O_CLOEXEC | O_NONBLOCK) == 0) {
+      errRead.reset(errFds[0]);
+      errWrite.reset(errFds[1]);
+      clearNonBlocking(errFds[1]);
+      setup.stderrFd = errFds[1];
+    }
     pid_t pid = -1;
     if (!spawnChild(argv_, commandEnvironment(), setup, pid)) return failWith(error_, argv_[0]);
     readEnd.reset();
+    errWrite.reset();  // before the fork: the feeder must not hold the pipe open
     const pid_t feeder = ::fork();
     if (feeder == 0) {
       // In the command's process group: whoever kills the launcher's group leaves the two
@@ -68,9 +128,11 @@ class CommandSink : public Sink {
       waitChild(pid);
       return false;
     }
+    // The command first: while the feeder writes its input, it may be writing its errors.
+    std::string said;
+    const int status = errRead ? waitReading(pid, errRead.get(), said) : waitChild(pid);
     // A command that quits early leaves the feeder with a closed pipe: a failure too.
     const int fed = waitChild(feeder);
-    const int status = waitChild(pid);
     if (fed == kChanged) {
       changed_ = true;
       error_ = "the job changed while printing";
@@ -79,6 +141,8 @@ class CommandSink : public Sink {
     if (status != 0) {
       error_ = status < 0 ? "command ended by a signal"
                           : "command exited with status " + std::to_string(status);
+      const std::string words = lastLines(said);
+      if (!words.empty()) error_ += ": " + words;
       return false;
     }
     if (fed != 0) {

@@ -99,7 +99,10 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
     posix_spawn_file_actions_adddup2(&actions, setup.stdoutFd, 1);
   else if (setup.quietStdout)
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  if (setup.quietStderr) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  if (setup.stderrFd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, setup.stderrFd, 2);
+  else if (setup.quietStderr)
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
 
   // We ignore SIGPIPE and SIGIO ourselves; a command expects the defaults.
   sigset_t defaults;

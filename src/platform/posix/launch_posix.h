@@ -49,6 +49,7 @@ struct SpawnSetup {
   int stdinFd = -1;    // -1: /dev/null
   int stdoutFd = -1;   // -1: inherited, unless quietStdout
   bool quietStdout = false;
+  int stderrFd = -1;  // -1: inherited, unless quietStderr
   bool quietStderr = false;
   bool ownProcessGroup = false;
 };

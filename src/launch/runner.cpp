@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "launch/pif_reader.h"
@@ -128,8 +129,24 @@ class Runner {
       return report(name, JobState::Unprintable, "it could not be deleted afterwards: " + why),
              kLineFailed;
     platform::FileStamp settled;
-    auto stamp = [&job](platform::FileStamp& s) { return job.stamp(s); };
-    auto stillWritten = [&job] { return job.writers() == platform::JobFile::Writers::Some; };
+    // Said once, at the first sign of a writer, so the list shows why a job is not printed yet.
+    bool toldWritten = false;
+    auto beingWritten = [&] {
+      if (!toldWritten) report(name, JobState::StillWritten, "still being written");
+      toldWritten = true;
+    };
+    std::optional<platform::FileStamp> last;
+    auto stamp = [&](platform::FileStamp& s) {
+      if (!job.stamp(s)) return false;
+      if (last && *last != s) beingWritten();
+      last = s;
+      return true;
+    };
+    auto stillWritten = [&] {
+      const bool some = job.writers() == platform::JobFile::Writers::Some;
+      if (some) beingWritten();
+      return some;
+    };
     // A job last changed longer than the settle time ago, and that we know nobody holds open for
     // writing, has already been still for as long as the wait would watch it. Where the host
     // cannot tell about writers (or the file's clock is ahead of ours), it is watched as usual.
@@ -141,7 +158,9 @@ class Runner {
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
                                      stillWritten, settledAlready);
     if (settle == Settle::GaveUp)
-      return report(name, JobState::StillWritten, "still being written; left for later"),
+      return report(name, JobState::Unprintable,
+                    "still being written after " + std::to_string(options_.giveUpMs / 60000) +
+                        " minutes; tried again at the next tick"),
              kLineFailed;
     if (settle != Settle::Complete)
       return report(name, JobState::Failed, "cannot read its size and times"), kLineFailed;

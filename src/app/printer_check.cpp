@@ -97,8 +97,7 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
     return check;
   }
   if (plan.kind == launch::SinkPlan::Kind::Command) {
-    check.printer = cups ? "the CUPS destination " + *cupsDestination + " (lp -d " +
-                               *cupsDestination + " -o raw)"
+    check.printer = cups ? "the CUPS destination " + *cupsDestination + " (through lp)"
                          : "the command " + plan.argv[2];
     checkCommand(plan, cups, check);
     return check;

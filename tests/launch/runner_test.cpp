@@ -27,8 +27,10 @@ namespace fs = std::filesystem;
 class FakeClock : public platform::Clock {
  public:
   std::int64_t nowMs() override { return now; }
-  // Real time by default, so that a job written just now counts as changed just now.
-  std::int64_t realTimeNs() override { return platform::systemClock().realTimeNs() + aheadNs; }
+  // Starts at the real time, so that a job written by the test counts as changed just now, and
+  // moves only when slept, however slow the host.
+  std::int64_t realTimeNs() override { return startNs + now * 1000000 + aheadNs; }
+  const std::int64_t startNs = platform::systemClock().realTimeNs();
   std::int64_t aheadNs = 0;
   void sleepMs(std::int64_t ms) override {
     now += ms;
@@ -270,6 +272,7 @@ TEST_F(Runs, AJobStillLongEnoughAlreadyPrintsWithoutAWait) {
   options_.settleMs = 2000;
   for (const Case& c : cases) {
     clock_.sleeps = 0;
+    clock_.now = 0;
     clock_.aheadNs = c.aheadMs * 1000000;
     writeFile(spool_ / "A.PS", "job");
     auto writer = std::make_unique<std::ofstream>();

@@ -1,13 +1,6 @@
 // Docking, the slide home and the drag by the top strip.
 #include "shell_fixture.h"
 
-TEST_F(ShellTest, StartUpDocksOnTheBottomPanelAtTheRightEdge) {
-  start();
-  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft);
-  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop);
-  EXPECT_FALSE(tmrMove().enabled());
-}
-
 TEST_F(ShellTest, WithoutABottomPanelItDocksInTheWorkAreasBottomRightCorner) {
   struct Case {
     const char* name;
@@ -33,8 +26,11 @@ TEST_F(ShellTest, WithoutABottomPanelItDocksInTheWorkAreasBottomRightCorner) {
   }
 }
 
-TEST_F(ShellTest, SlideRestsAtHomeThenTheDockedWindowFollowsThePanel) {
+TEST_F(ShellTest, StartUpDocksThenTheSlideRestsAtHomeAndTheDockedWindowFollowsThePanel) {
   start();
+  EXPECT_FLOAT_EQ(form.window->left(), kDockedLeft);
+  EXPECT_FLOAT_EQ(form.window->top(), kDockedTop);
+  EXPECT_FALSE(tmrMove().enabled());
   form.window->setLeft(0);
   form.window->setTop(0);
   form.lblMove_DblClick();

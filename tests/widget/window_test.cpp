@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 #include "app/frm_main.h"
 #include "platform/process.h"
@@ -19,19 +21,12 @@ class WindowTest : public QObject {
  private slots:
   void init();
   void cleanup();
-  void layoutInPixels_data();
-  void layoutInPixels();
-  void outerWindow();
-  void captionsAndStatesAfterStartUp();
-  void closeButtonFont();
-  void tabOrder();
-  void dockedWithoutAPanel();
+  void afterStartUp();
   void statusButtonRestoresHeight();
   void trayMessagesReachPichook();
   void slideFirstSteps();
   void dragByTheStrip();
   void doubleClickOnTheStrip();
-  void programIcon();
   void closeRequestEndsTheLoopNotTheWindow();
 
  private:
@@ -78,31 +73,19 @@ void WindowTest::cleanup() {
   toolkit_.reset();
 }
 
-void WindowTest::layoutInPixels_data() {
-  QTest::addColumn<QString>("name");
-  QTest::addColumn<QRect>("geometry");
+void WindowTest::afterStartUp() {
   // Twips plus the 15-twip frame, at 15 twips per pixel.
-  QTest::newRow("lblMove") << "lblMove" << QRect(1, 1, 113, 17);
-  QTest::newRow("cmdClose") << "cmdClose" << QRect(113, 1, 17, 17);
-  QTest::newRow("cmdStart") << "cmdStart" << QRect(1, 17, 65, 65);
-  QTest::newRow("cmdStop") << "cmdStop" << QRect(65, 17, 65, 65);
-  QTest::newRow("cmdShow") << "cmdShow" << QRect(1, 81, 129, 49);
-  QTest::newRow("pichook") << "pichook" << QRect(33, 89, 17, 33);
-}
-
-void WindowTest::layoutInPixels() {
-  QFETCH(QString, name);
-  QFETCH(QRect, geometry);
-  QWidget* widget = control(name.toLatin1().constData());
-  QVERIFY(widget);
-  QCOMPARE(widget->geometry(), geometry);
-}
-
-void WindowTest::outerWindow() {
+  const std::pair<const char*, QRect> layout[] = {
+      {"lblMove", {1, 1, 113, 17}},  {"cmdClose", {113, 1, 17, 17}}, {"cmdStart", {1, 17, 65, 65}},
+      {"cmdStop", {65, 17, 65, 65}}, {"cmdShow", {1, 81, 129, 49}},  {"pichook", {33, 89, 17, 33}}};
+  for (const auto& [name, geometry] : layout) QCOMPARE(control(name)->geometry(), geometry);
   QWidget* window = top();
   QCOMPARE(window->size(), QSize(130, 130));
   QCOMPARE(form_->window->width(), 1950.0f);
-  QCOMPARE(form_->window->height(), 1950.0f);
+  // The offscreen screen reserves nothing: the window sits on the screen's bottom edge.
+  QCOMPARE(window->pos(), QPoint(1024 - 130, 768 - 130));
+  QCOMPARE(form_->window->left(), 13410.0f);
+  QCOMPARE(form_->window->top(), 9570.0f);
   const Qt::WindowFlags flags = window->windowFlags();
   QVERIFY(flags & Qt::FramelessWindowHint);
   QCOMPARE(flags & Qt::WindowType_Mask, Qt::Tool);  // no taskbar button
@@ -110,52 +93,37 @@ void WindowTest::outerWindow() {
   QVERIFY(window->isVisible());
   QVERIFY(!control("pichook")->isVisible());
   QCOMPARE(window->findChild<QTimer*>("tmrMove")->interval(), 10);
-  QCOMPARE(window->findChild<QTimer*>("tmrPrint")->interval(), 7000);
   QVERIFY(!window->findChild<QTimer*>("tmrMove")->isActive());
-}
+  QCOMPARE(window->findChild<QTimer*>("tmrPrint")->interval(), 7000);
+  QVERIFY(window->findChild<QTimer*>("tmrPrint")->isActive());
 
-void WindowTest::captionsAndStatesAfterStartUp() {
-  auto* start = control<QPushButton>("cmdStart");
-  auto* stop = control<QPushButton>("cmdStop");
-  auto* show = control<QPushButton>("cmdShow");
-  auto* close = control<QPushButton>("cmdClose");
-  // Captions too wide for a button break at their spaces.
-  QCOMPARE(start->text(), QStringLiteral("Starta\nservern"));
-  QCOMPARE(stop->text(), QStringLiteral("Stoppa\nservern"));
-  QCOMPARE(form_->cmdStart->caption(), std::string("Starta servern"));
-  QCOMPARE(show->text(), QStringLiteral("Visa alla dokument\nVänta..."));
-  QCOMPARE(close->text(), QStringLiteral("-"));
-  QVERIFY(!start->isEnabled());
-  QVERIFY(stop->isEnabled());
-  QVERIFY(!show->isEnabled());
-  QVERIFY(close->isEnabled());
-  QVERIFY(top()->findChild<QTimer*>("tmrPrint")->isActive());
-}
-
-void WindowTest::closeButtonFont() {
-  const QFont font = control("cmdClose")->font();
-  QCOMPARE(font.pointSizeF(), 24.0);
-  QCOMPARE(font.weight(), QFont::Bold);
-  QCOMPARE(font.styleHint(), QFont::SansSerif);
-  QVERIFY(control("cmdStart")->font().pointSizeF() < 24.0);
-}
-
-void WindowTest::tabOrder() {
-  QStringList order;
-  QWidget* widget = top()->nextInFocusChain();
-  while (widget != top()) {
-    if (!widget->objectName().isEmpty()) order << widget->objectName();
-    widget = widget->nextInFocusChain();
+  // Captions too wide for a button break at their spaces; "-" is large and bold.
+  const std::tuple<const char*, const char*, bool> buttons[] = {
+      {"cmdStart", "Starta\nservern", false},
+      {"cmdStop", "Stoppa\nservern", true},
+      {"cmdShow", "Visa alla dokument\nVänta...", false},
+      {"cmdClose", "-", true}};
+  for (const auto& [name, text, enabled] : buttons) {
+    QCOMPARE(control<QPushButton>(name)->text(), QString::fromUtf8(text));
+    QCOMPARE(control(name)->isEnabled(), enabled);
   }
+  QCOMPARE(control("cmdClose")->font().pointSizeF(), 24.0);
+  QCOMPARE(control("cmdClose")->font().weight(), QFont::Bold);
+  QVERIFY(control("cmdStart")->font().pointSizeF() < 24.0);
+
+  QStringList order;
+  for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+    if (!w->objectName().isEmpty()) order << w->objectName();
   QCOMPARE(order,
            QStringList({"cmdStart", "cmdStop", "cmdShow", "lblMove", "pichook", "cmdClose"}));
-}
 
-void WindowTest::dockedWithoutAPanel() {
-  // The offscreen screen reserves nothing: the window sits on the screen's bottom edge.
-  QCOMPARE(top()->pos(), QPoint(1024 - 130, 768 - 130));
-  QCOMPARE(form_->window->left(), 13410.0f);
-  QCOMPARE(form_->window->top(), 9570.0f);
+  // The program's icon is rendered from the SVG, not a blank: some pixel is drawn.
+  const QImage image = window->windowIcon().pixmap(22, 22).toImage();
+  QCOMPARE(image.size(), QSize(22, 22));
+  bool drawn = false;
+  for (int y = 0; y < image.height() && !drawn; ++y)
+    for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) > 0;
+  QVERIFY(drawn);
 }
 
 void WindowTest::statusButtonRestoresHeight() {
@@ -227,18 +195,6 @@ void WindowTest::doubleClickOnTheStrip() {
   // And the window comes home: wait for the slide, not for a fixed time.
   form_->window->setLeft(9000);
   QTRY_VERIFY_WITH_TIMEOUT(qAbs(top()->x() - 894) <= 1, 5000);
-}
-
-void WindowTest::programIcon() {
-  const QIcon icon = top()->windowIcon();
-  QVERIFY(!icon.isNull());
-  const QImage image = icon.pixmap(22, 22).toImage();
-  QCOMPARE(image.size(), QSize(22, 22));
-  // Rendered from the SVG, not a blank: some pixel is drawn.
-  bool drawn = false;
-  for (int y = 0; y < image.height() && !drawn; ++y)
-    for (int x = 0; x < image.width() && !drawn; ++x) drawn = qAlpha(image.pixel(x, y)) > 0;
-  QVERIFY(drawn);
 }
 
 void WindowTest::closeRequestEndsTheLoopNotTheWindow() {

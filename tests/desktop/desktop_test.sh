@@ -13,36 +13,13 @@ source "$(dirname "$0")/desktop_lib.sh"
 need_tools Xvfb openbox tint2 xdotool xprop xwininfo import
 start_x
 
-cp /etc/xdg/tint2/tint2rc "$work/tint2rc"
-start_panel() {
-  tint2 -c "$work/tint2rc" >"$work/tint2.log" 2>&1 &
-  tint2_pid=$!
-  pids+=("$tint2_pid")
-  wait_for 15 bash -c 'xprop -root _NET_WORKAREA 2>/dev/null | grep -q "= 0, 0, 1024, 738"'
-}
-
-# The tray icon: a small viewable window of the program, embedded in the panel.
-tray_icon() {
-  local w g
-  for w in $(xdotool search --pid "$lptspool_pid" 2>/dev/null); do
-    g=$(geometry "$w")
-    read -r x y wd ht v <<<"$g"
-    if [[ "$v" == 1 && "$wd" -le 48 && "$ht" -le 48 && "$y" -ge 738 ]]; then
-      echo "$w"
-      return 0
-    fi
-  done
-  return 1
-}
-no_tray_icon() { ! tray_icon >/dev/null; }
-
 echo "--- without a panel"
 start_program
 wait_for 10 window_at 894 638 || fail "without a panel the window should sit on the screen's bottom at 894,638, not at $(place)"
-click_at $((894 + 120)) $((638 + 9))  # "-": there is no tray to hide into
+press_minus 894 638  # there is no tray to hide into
 sleep 0.5
 window_at 894 638 || fail "without a tray, \"-\" must leave the window visible"
-start_panel || fail "tint2 did not reserve its panel"
+start_tint2 || fail "tint2 did not reserve its panel"
 wait_for 10 window_at 894 608 || fail "the window should follow the panel to 894,608, not stay at $(place)"
 stop_program
 
@@ -62,20 +39,16 @@ drag_strip 894 608 694 458
 wait_for 5 window_at 694 458 || fail "after a drag of -200,-150 the window should be at 694,458, not $(place)"
 
 echo "--- \"-\" and the tray icon"
-click_at $((694 + 120)) $((458 + 9))
+press_minus 694 458
 wait_for 5 window_hidden || fail "\"-\" should hide the window"
-wait_for 5 tray_icon >/dev/null || fail "\"-\" should put the icon into the tray"
+wait_for 5 has_tray_icon || fail "\"-\" should put the icon into the tray"
 sleep 0.5  # the icon's place is known once it is embedded
-icon=$(tray_icon)
-read -r ix iy iw ih _ <<<"$(geometry "$icon")"
-echo "tray icon at $ix,$iy (${iw}x$ih)"
-tip=$(xprop -id "$icon" WM_NAME 2>/dev/null)
-echo "tray icon $tip"
+echo "tray icon at $(icon_centre), $(xprop -id "$(tray_icon)" WM_NAME 2>/dev/null)"
 import -window root "$out/desktop-tray.png"
-click_at $((ix + iw / 2)) $((iy + ih / 2))
+click_at $(icon_centre)
 sleep 0.5
 window_hidden || fail "a single click on the icon should do nothing"
-click_at $((ix + iw / 2)) $((iy + ih / 2)) 2
+click_at $(icon_centre) 2
 wait_for 5 window_at 694 458 || fail "a double click on the icon should bring the window back at 694,458, not $(place)"
 wait_for 5 no_tray_icon || fail "a double click on the icon should remove it"
 states=$(xprop -id "$(main_window)" _NET_WM_STATE)
@@ -87,17 +60,15 @@ wait_for 10 window_at 894 608 || fail "a double click on the strip should slide 
 
 echo "--- right click on the icon"
 xdotool mousemove --sync $((894 + 40)) $((608 + 8)) mousedown 1 mousemove --sync 500 300 mouseup 1
-click_at $((500 - 40 + 120)) $((300 - 8 + 9))
-wait_for 5 tray_icon >/dev/null || fail "\"-\" should put the icon into the tray again"
+press_minus 460 292
+wait_for 5 has_tray_icon || fail "\"-\" should put the icon into the tray again"
 sleep 0.5
-icon=$(tray_icon)
-read -r ix iy iw ih _ <<<"$(geometry "$icon")"
-xdotool mousemove --sync $((ix + iw / 2)) $((iy + ih / 2)) click 3
+xdotool mousemove --sync $(icon_centre) click 3
 wait_for 10 window_at 894 608 || fail "a right click on the icon should show the window and slide it home, it is at $(place)"
 import -window root "$out/desktop-end.png"
 
 echo "--- the tray goes away while the window is hidden"
-click_at $((894 + 120)) $((608 + 9))
+press_minus 894 608
 wait_for 5 window_hidden || fail "\"-\" should hide the window behind the icon still there"
 kill "$tint2_pid"
 wait_for 5 window_at 894 638 || fail "without its tray the window should come back, docked on the screen's bottom, not $(place)"

@@ -140,23 +140,41 @@ on_top() {  # the window is stacked above the normal window $1
   [[ "$stacking" == *"$theirs"*"$ours"* ]]
 }
 
-echo "--- xfce4-panel at the bottom, StatusNotifier tray"
-start_bus
-start_xfce p=8 || fail "xfce4-panel did not reserve its panel"
-start_program
-read -r dx dy <<<"$(docked)"
-wait_for 10 window_at "$dx" "$dy" || fail "the window should dock at $dx,$dy, not at $(place)"
+# with_panel NAME START ARGS...: a bus and the panel, then the program, docked in the work area's
+# corner at dx,dy.
+with_panel() {
+  echo "--- $1"
+  shift
+  start_bus
+  "$@" || fail "$1 did not reserve its panel"
+  start_program
+  read -r dx dy <<<"$(docked)"
+  wait_for 10 window_at "$dx" "$dy" || fail "the window should dock at $dx,$dy, not at $(place)"
+}
+end_panel() {
+  stop_program
+  end_desktop
+}
+# hide_to_icon X Y: "-" on the window at X,Y, until the panel shows the new item.
+hide_to_icon() {
+  press_minus "$1" "$2"
+  wait_for 5 window_hidden || fail "\"-\" should hide the window"
+  wait_for 5 sni_item_shown || fail "\"-\" should register the icon with the tray"
+  sleep 0.5 # the panel draws the new item
+}
+# click_icon_back X Y: a click on the icon brings the window back at X,Y.
+click_icon_back() {
+  click_at $(icon_slot)
+  wait_for 5 window_at "$1" "$2" || fail "a click on the icon should bring the window back at $1,$2, not $(place)"
+}
+
+with_panel "xfce4-panel at the bottom, StatusNotifier tray" start_xfce p=8
 drag_strip "$dx" "$dy" 500 300
 wait_for 5 window_at 500 300 || fail "the drag should put the window at 500,300, not $(place)"
-press_minus 500 300
-wait_for 5 window_hidden || fail "\"-\" should hide the window"
-wait_for 5 sni_item_shown || fail "\"-\" should register the icon with the tray"
-sleep 0.5  # the panel draws the new item
-click_at $(icon_slot)
-wait_for 5 window_at 500 300 || fail "a click on the icon should bring the window back at 500,300, not $(place)"
+hide_to_icon 500 300
+click_icon_back 500 300
 wait_for 5 sni_item_gone || fail "back from the tray, the icon should be gone: $(sni_items)"
-press_minus 500 300
-wait_for 5 sni_item_shown && sleep 0.5
+hide_to_icon 500 300
 menu_choose $(icon_slot) 3 || fail "a right click on the icon should open its menu"
 wait_for 10 window_at "$dx" "$dy" || fail "\"Till hörnet\" should show the window and slide it home, it is at $(place)"
 xmessage -geometry 300x200+800+500 "a normal window" 2>/dev/null &
@@ -173,48 +191,27 @@ press_minus "$dx" "$dy"
 wait_for 5 window_hidden || fail "\"-\" should hide the window again"
 kill "$panel_pid"
 wait_for 5 window_shown || fail "when the tray goes away, the hidden window should come back"
-stop_program
-end_desktop
+end_panel
 
-echo "--- lxqt-panel at the bottom, StatusNotifier tray"
-start_bus
-start_lxqt Bottom || fail "lxqt-panel did not reserve its panel"
-start_program
-read -r dx dy <<<"$(docked)"
-wait_for 10 window_at "$dx" "$dy" || fail "the window should dock at $dx,$dy, not at $(place)"
-press_minus "$dx" "$dy"
-wait_for 5 sni_item_shown && sleep 0.5
+with_panel "lxqt-panel at the bottom, StatusNotifier tray" start_lxqt Bottom
+hide_to_icon "$dx" "$dy"
 menu_choose $(icon_slot) 1 || fail "a right click on the icon should open its menu"
 wait_for 5 window_at "$dx" "$dy" || fail "\"Visa fönstret\" should bring the window back, it is at $(place)"
 wait_for 5 sni_item_gone || fail "\"Visa fönstret\" should remove the icon: $(sni_items)"
-press_minus "$dx" "$dy"
-wait_for 5 sni_item_shown && sleep 0.5
-click_at $(icon_slot)
-wait_for 5 window_at "$dx" "$dy" || fail "a click on the icon should bring the window back, it is at $(place)"
-stop_program
-end_desktop
+hide_to_icon "$dx" "$dy"
+click_icon_back "$dx" "$dy"
+end_panel
 
-echo "--- lxqt-panel on the right"
-start_bus
-start_lxqt Right || fail "lxqt-panel did not reserve its panel"
-start_program
-read -r dx dy <<<"$(docked)"
+with_panel "lxqt-panel on the right" start_lxqt Right
 ((dx < 894)) || fail "the work area should end left of the panel: $(work_area)"
-wait_for 10 window_at "$dx" "$dy" || fail "the window should dock left of the panel at $dx,$dy, not at $(place)"
-press_minus "$dx" "$dy"
-wait_for 5 sni_item_shown && sleep 0.5
-click_at $(icon_slot)
-wait_for 5 window_at "$dx" "$dy" || fail "a click on the icon should bring the window back, it is at $(place)"
-stop_program
-end_desktop
+hide_to_icon "$dx" "$dy"
+click_icon_back "$dx" "$dy"
+end_panel
 
-echo "--- lxqt-panel at the top"
-start_bus
-start_lxqt Top || fail "lxqt-panel did not reserve its panel"
-start_program
-wait_for 10 window_at 894 638 || fail "with a panel at the top the window should dock at 894,638, not at $(place)"
-stop_program
-end_desktop
+# A panel at the top leaves the bottom corner where it is.
+with_panel "lxqt-panel at the top" start_lxqt Top
+((dx == 894 && dy == 638)) || fail "with a panel at the top the window should dock at 894,638: $(work_area)"
+end_panel
 
 if ((failures)); then
   for log in "$work"/*.log; do

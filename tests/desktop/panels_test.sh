@@ -45,17 +45,14 @@ start_xfce() {  # start_xfce POSITION: xfconf's panel position string, e.g. p=8 
   </property>
 </channel>
 XML
-  panel_log=$((panel_log + 1))
-  xfce4-panel >"$work/panel$panel_log.log" 2>&1 &
-  panel_pid=$!
-  pids+=("$panel_pid")
-  wait_for 15 panel_reserved
+  run_panel xfce4-panel
+  local reserved=$? xfconfd
   # xfconfd is started by the bus for the panel; it is ours to end too.
-  local xfconfd
   xfconfd=$(gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
     -m org.freedesktop.DBus.GetConnectionUnixProcessID org.xfce.Xfconf 2>/dev/null |
     tr -dc '0-9 ' | awk '{print $NF}')
-  [[ -n $xfconfd ]] && pids+=("$xfconfd")
+  [[ -z $xfconfd ]] || pids+=("$xfconfd")
+  return $reserved
 }
 start_lxqt() {  # start_lxqt Bottom|Top|Right
   mkdir -p "$XDG_CONFIG_HOME/lxqt"
@@ -64,8 +61,11 @@ start_lxqt() {  # start_lxqt Bottom|Top|Right
 type=statusnotifier
 [tray]
 type=tray' >"$XDG_CONFIG_HOME/lxqt/panel.conf"
+  run_panel lxqt-panel
+}
+run_panel() {
   panel_log=$((panel_log + 1))
-  lxqt-panel >"$work/panel$panel_log.log" 2>&1 &
+  "$1" >"$work/panel$panel_log.log" 2>&1 &
   panel_pid=$!
   pids+=("$panel_pid")
   wait_for 15 panel_reserved
@@ -131,12 +131,9 @@ menu_choose() {
   return 1
 }
 on_top() {  # the window is stacked above the normal window $1
-  local stacking
+  local stacking ours theirs
   stacking=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2)
-  local ours
-  ours=$(printf '0x%x' "$(main_window)")
-  local theirs
-  theirs=$(printf '0x%x' "$1")
+  ours=$(printf '0x%x' "$(main_window)") theirs=$(printf '0x%x' "$1")
   [[ "$stacking" == *"$theirs"*"$ours"* ]]
 }
 

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
 
+#include "../unit/temp_folder.h"
 #include "app/frm_main.h"
 #include "platform/memory/memory_toolkit.h"
 #include "platform/process.h"
@@ -19,16 +17,9 @@ class ShellTest : public ::testing::Test {
   static constexpr float kDockedTop = 738 * 15 - 1950;    // 9120
 
   ShellTest() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "lptspool-shell-XXXXXX").string();
-    spool_ = mkdtemp(pattern.data());
-    const std::string option = "PRINTINGDIR=" + spool_ + "/";
+    const std::string option = "PRINTINGDIR=" + spool_.host() + "/";
     const char* argv[] = {"lptspool", option.c_str()};
     platform::setArguments(2, argv);
-  }
-  ~ShellTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(spool_, ignored);
   }
 
   // Start-up as the program runs it: the handler, then the first show.
@@ -50,5 +41,5 @@ class ShellTest : public ::testing::Test {
   frmMain form{toolkit};
 
  private:
-  std::string spool_;
+  TempFolder spool_;
 };

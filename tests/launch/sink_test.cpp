@@ -185,13 +185,10 @@ TEST_F(Sinks, AJobThatChangedIsTakenBackWhereTheSinkCan) {
   EXPECT_FALSE(fs::exists(piped));
 }
 
-TEST_F(Sinks, CommandGetsTheJobOnItsInput) {
+TEST_F(Sinks, ACommandSucceedsOnlyWhenItTakesTheJobAndExitsZero) {
   fs::path out = dir_ / "piped";
   EXPECT_TRUE(send(commandSink("cat > '" + out.string() + "'"), "bytes\r\n\x1b%-12345X"));
   EXPECT_EQ(readFile(out), "bytes\r\n\x1b%-12345X");
-}
-
-TEST_F(Sinks, CommandFailsUnlessItTakesTheJobAndExitsZero) {
   for (const char* command : {"cat >/dev/null; exit 3", "kill -9 $$"})
     EXPECT_FALSE(send(commandSink(command), "job")) << command;
   std::string error;

@@ -83,15 +83,7 @@ TEST_F(ShellTest, OtherTrayMessagesDoNothing) {
   EXPECT_TRUE(window().visible());
 }
 
-TEST_F(ShellTest, WithoutATrayHidingLeavesTheWindowVisible) {
-  win32().trayAvailable = false;
-  start();
-  form.cmdClose_Click();
-  EXPECT_TRUE(window().visible());
-  EXPECT_EQ(win32().topmostCalls.size(), 2u);
-}
-
-TEST_F(ShellTest, WhenTheTrayGoesAwayAHiddenWindowComesBack) {
+TEST_F(ShellTest, WithoutATrayTheWindowStaysOrComesBack) {
   start();
   form.window->setLeft(4000);
   form.cmdClose_Click();
@@ -111,6 +103,14 @@ TEST_F(ShellTest, WhenTheTrayGoesAwayAHiddenWindowComesBack) {
   form.cmdClose_Click();  // a new tray takes the icon again
   EXPECT_FALSE(window().visible());
   EXPECT_TRUE(win32().iconPresent);
+
+  // No tray at all: hiding leaves the window visible, on top again.
+  form.pichook_TrayGone();
+  win32().trayAvailable = false;
+  const size_t topmost = win32().topmostCalls.size();
+  form.cmdClose_Click();
+  EXPECT_TRUE(window().visible());
+  EXPECT_EQ(win32().topmostCalls.size(), topmost + 1);
 }
 
 TEST_F(ShellTest, UnloadAndDestructionRemoveTheIcon) {

@@ -123,4 +123,8 @@ wait_for 10 one_after_other "$tmp/fifo.out" L3 L4 || fail "the FIFO did not get 
 # Several ticks have passed: the refused job is still there, whole, and the queue got nothing.
 cmp -s "$tmp/to-broken/B1.PS" "$tmp/jobs/B1" || fail "the refused job was not kept whole"
 [ -z "$(ls -A "$tmp/broken" 2>/dev/null)" ] || fail "the refusing queue printed something"
-echo "printed under Wine: folder, printer, command, LPT1 to a file and to a FIFO; refused job kept"
+# The launcher's report reached the server user's private folder: the list says why B1 waits.
+queue=$(wine "$bin/lptspool.exe" --queue "PRINTINGDIR=\"$(dos "$tmp/to-broken")\\\"" 2>&1 | tr -d '\r')
+printf '%s\n' "$queue" | grep -q "^failed	B1.PS	$(wc -c <"$tmp/jobs/B1")	lpt1: [^	]" ||
+  fail "--queue does not show B1 failed with the printer's reason: $queue"
+echo "printed under Wine: folder, printer, command, LPT1 to a file and to a FIFO; refused job kept, listed as failed"

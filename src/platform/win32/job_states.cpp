@@ -1,16 +1,15 @@
 // Job states, the spool folder's listing for the document list, and the printer probes on Windows.
-// The states themselves are not kept here yet (there is no private folder on this host so far):
-// the list and --queue then show every job as waiting.
 #include "platform/job_states.h"
 
-#include <windows.h>
-
 #include <cctype>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/dos_path.h"
 #include "platform/files.h"
 #include "platform/printer_probe.h"
+#include "platform/private_folder.h"
+#include "platform/win32/launch_win32.h"
 
 namespace platform {
 
@@ -31,22 +30,91 @@ bool plainName(const std::string& name) {
 
 }  // namespace
 
-// Not an error to report: the server simply has no states to show on this host.
-bool JobStateStore::open(const std::string&, std::string& error) {
-  error.clear();
-  return false;
+namespace {
+
+constexpr const char* kPrefix = "state-";
+constexpr DWORD kMaxStateBytes = 16 * 1024;
+
+bool readState(const std::string& path, std::string& bytes) {
+  // Shared for deletion too, so a launcher can replace the state while we read it.
+  OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  LARGE_INTEGER size;
+  if (!h || !::GetFileSizeEx(h.get(), &size) || size.QuadPart > kMaxStateBytes) return false;
+  std::string out(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD n = 0;
+  if (!out.empty() && !::ReadFile(h.get(), &out[0], static_cast<DWORD>(out.size()), &n, nullptr))
+    return false;
+  out.resize(n);
+  bytes.swap(out);
+  return true;
 }
-bool JobStateStore::write(const std::string&, const std::string&) const {
-  return false;
+
+}  // namespace
+
+bool JobStateStore::open(const std::string& spoolHostFolder, std::string& error) {
+  folder_.clear();
+  std::string folder;
+  if (!privateFolder(spoolHostFolder, folder, error)) return false;
+  folder_ = folder;
+  return true;
 }
-bool JobStateStore::read(const std::string&, std::string&) const {
-  return false;
+
+std::string JobStateStore::fileOf(const std::string& jobName) const {
+  // A short plain name for any job name; the record carries the name, so a collision reads as
+  // "no record", never as another job's state.
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : jobName) hash = (hash ^ c) * 1099511628211ull;
+  char name[40];
+  std::snprintf(name, sizeof name, "%s%016llx", kPrefix, static_cast<unsigned long long>(hash));
+  return folder_ + name;
 }
+
+bool JobStateStore::write(const std::string& jobName, const std::string& bytes) const {
+  if (folder_.empty()) return false;
+  const std::string target = fileOf(jobName);
+  const std::string aside = target + "." + std::to_string(::GetCurrentProcessId()) + ".new";
+  OwnedHandle h(::CreateFileA(aside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!h) return false;
+  bool ok = writeAll(h.get(), bytes.data(), bytes.size()) && ::CloseHandle(h.release());
+  // A reader that shares no deletion (a virus scanner) holds the old state only for a moment.
+  for (int attempt = 0; ok; ++attempt) {
+    if (::MoveFileExA(aside.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) break;
+    const DWORD code = ::GetLastError();
+    ok = attempt < 20 && (code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED);
+    if (ok) ::Sleep(5);
+  }
+  if (!ok) ::DeleteFileA(aside.c_str());
+  return ok;
+}
+
+bool JobStateStore::read(const std::string& jobName, std::string& bytes) const {
+  return !folder_.empty() && readState(fileOf(jobName), bytes);
+}
+
 std::vector<std::string> JobStateStore::readAll() const {
-  return {};
+  std::vector<std::string> all;
+  if (folder_.empty()) return all;
+  WIN32_FIND_DATAA found;
+  HANDLE find = ::FindFirstFileA((folder_ + kPrefix + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return all;
+  do {
+    // States being written aside carry a dot.
+    const std::string name = found.cFileName;
+    if (name.compare(0, 6, kPrefix) != 0 || name.find('.') != std::string::npos ||
+        (found.dwFileAttributes & kNotOrdinary))
+      continue;
+    std::string bytes;
+    if (readState(folder_ + name, bytes)) all.push_back(std::move(bytes));
+  } while (::FindNextFileA(find, &found));
+  ::FindClose(find);
+  return all;
 }
-bool JobStateStore::remove(const std::string&) const {
-  return false;
+
+bool JobStateStore::remove(const std::string& jobName) const {
+  return !folder_.empty() && ::DeleteFileA(fileOf(jobName).c_str()) != 0;
 }
 
 std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {

@@ -6,10 +6,29 @@
 
 namespace platform {
 
+namespace {
+
+// The folder's own final path when it exists, so the server (which names it as the user wrote
+// it) and its launchers (which find it as their working folder) agree on one key.
+std::string canonicalFolder(const std::string& spoolFolder) {
+  OwnedHandle h(::CreateFileA(spoolFolder.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  char text[MAX_PATH * 4] = {};
+  DWORD n = h ? ::GetFinalPathNameByHandleA(h.get(), text, sizeof text, FILE_NAME_NORMALIZED) : 0;
+  if (n == 0 || n >= sizeof text)
+    n = ::GetFullPathNameA(spoolFolder.c_str(), sizeof text, text, nullptr);
+  if (n == 0 || n >= sizeof text) return spoolFolder;
+  std::string path(text, n);
+  if (path.compare(0, 8, "\\\\?\\UNC\\") == 0) return "\\" + path.substr(7);
+  if (path.compare(0, 4, "\\\\?\\") == 0) return path.substr(4);
+  return path;
+}
+
+}  // namespace
+
 std::string privateFolderKey(const std::string& spoolFolder) {
-  char full[MAX_PATH * 4] = {};
-  const DWORD n = ::GetFullPathNameA(spoolFolder.c_str(), sizeof full, full, nullptr);
-  std::string path = n > 0 && n < sizeof full ? std::string(full, n) : spoolFolder;
+  std::string path = canonicalFolder(spoolFolder);
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
   // One folder, whatever the case it is written in.
   for (char& c : path)

@@ -7,21 +7,13 @@
 
 namespace platform {
 
-namespace {
-
-// A byte far past any job's end: locking it keeps other launchers out without keeping anyone
-// from reading the job.
-constexpr DWORD kLockOffsetHigh = 0x7fffffff;
-constexpr DWORD kLockOffsetLow = 0xfffffffe;
-
-}  // namespace
-
 JobFile::~JobFile() {
   close();
 }
 
 JobFile::JobFile(JobFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
+      lock_(std::move(other.lock_)),
       name_(std::move(other.name_)),
       error_(std::move(other.error_)) {}
 
@@ -29,14 +21,17 @@ JobFile& JobFile::operator=(JobFile&& other) noexcept {
   if (this != &other) {
     close();
     fd_ = std::exchange(other.fd_, -1);
+    lock_ = std::move(other.lock_);
     name_ = std::move(other.name_);
     error_ = std::move(other.error_);
   }
   return *this;
 }
 
+// The job goes first: a launcher let in by the lock then finds it gone, not half deleted.
 void JobFile::close() {
-  if (fd_ != -1) ::CloseHandle(asHandle(fd_));  // also releases the lock
+  if (fd_ != -1) ::CloseHandle(asHandle(fd_));
+  lock_.release();
   fd_ = -1;
 }
 
@@ -104,22 +99,19 @@ bool JobFile::sameAsName(bool& missing) {
   return named && sameFile(asHandle(fd_), named.get());
 }
 
-// The lock is a byte of the job itself on this host: only a program that may open the job, and
-// shares it with us, can take it.
-JobFile::Lock JobFile::tryLock(const std::string&) {
+JobFile::Lock JobFile::tryLock(const std::string& lockFolder) {
   if (fd_ == -1) return Lock::Failed;
-  OVERLAPPED at = {};
-  at.Offset = kLockOffsetLow;
-  at.OffsetHigh = kLockOffsetHigh;
-  if (!::LockFileEx(asHandle(fd_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                    &at)) {
-    if (::GetLastError() == ERROR_LOCK_VIOLATION) return Lock::Busy;
-    failWith(error_, name_);
-    return Lock::Failed;
+  switch (lock_.take(lockFolder + "job-" + key() + ".lock", false, error_)) {
+    case PrivateLock::Take::Locked:
+      break;
+    case PrivateLock::Take::Busy:
+      return Lock::Busy;
+    case PrivateLock::Take::Failed:
+      return Lock::Failed;
   }
   bool missing = false;
   if (sameAsName(missing)) return Lock::Locked;
-  ::UnlockFile(asHandle(fd_), kLockOffsetLow, kLockOffsetHigh, 1, 0);
+  lock_.release();
   return missing ? Lock::Gone : Lock::Replaced;
 }
 

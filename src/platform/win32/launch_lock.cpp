@@ -4,28 +4,56 @@
 
 namespace platform {
 
-// The lock is a byte of a file of the user's own; the file stays when it is let go, since a name
-// deleted on this host stays taken until its last handle closes.
+namespace {
+
+bool deletePending(HANDLE h) {
+  FILE_STANDARD_INFO info;
+  return ::GetFileInformationByHandleEx(h, FileStandardInfo, &info, sizeof info) &&
+         info.DeletePending;
+}
+
+}  // namespace
+
+// The lock is a byte of a file of the user's own. A holder that removes the file marks it for
+// deletion before it lets go; whoever gets the lock on a file so marked looks again, since the
+// name will soon be free for a fresh file and a fresh holder.
 PrivateLock::Take PrivateLock::take(const std::string& path, bool wait, std::string& error) {
   release();
-  OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                              nullptr));
-  if (!h) return failWith(error, path), Take::Failed;
-  OVERLAPPED at = {};
-  const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
-  if (!::LockFileEx(h.get(), flags, 0, 1, 0, &at)) {
-    if (::GetLastError() == ERROR_LOCK_VIOLATION) return Take::Busy;
-    return failWith(error, "lock " + path), Take::Failed;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                                nullptr));
+    if (!h) {
+      // A file marked for deletion cannot be opened until its last handle is gone: a moment.
+      if (::GetLastError() == ERROR_ACCESS_DENIED && attempt < 199) {
+        ::Sleep(5);
+        continue;
+      }
+      return failWith(error, path), Take::Failed;
+    }
+    OVERLAPPED at = {};
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (!::LockFileEx(h.get(), flags, 0, 1, 0, &at)) {
+      if (::GetLastError() == ERROR_LOCK_VIOLATION) return Take::Busy;
+      return failWith(error, "lock " + path), Take::Failed;
+    }
+    if (deletePending(h.get())) continue;
+    fd_ = asSlot(h.release());
+    path_ = path;
+    return Take::Locked;
   }
-  fd_ = asSlot(h.release());
-  path_ = path;
-  return Take::Locked;
+  error = path + ": keeps being replaced";
+  return Take::Failed;
 }
 
 void PrivateLock::release() {
   if (fd_ == -1) return;
+  if (removeFile_) {
+    FILE_DISPOSITION_INFO disposition = {TRUE};
+    ::SetFileInformationByHandle(asHandle(fd_), FileDispositionInfo, &disposition,
+                                 sizeof disposition);
+  }
   ::CloseHandle(asHandle(fd_));
   fd_ = -1;
 }

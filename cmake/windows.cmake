@@ -9,8 +9,8 @@ file(GLOB LPTSPOOL_HOST_SOURCES CONFIGURE_DEPENDS src/platform/*.cpp src/platfor
 add_library(lptspool_host STATIC ${LPTSPOOL_HOST_SOURCES})
 target_include_directories(lptspool_host PUBLIC src)
 target_compile_definitions(lptspool_host PUBLIC LPTSPOOL_VERSION="${PROJECT_VERSION}")
-# The launcher prints to installed printers through the spooler.
-target_link_libraries(lptspool_host PUBLIC winspool)
+# The launcher prints to installed printers through the spooler and checks files' owners.
+target_link_libraries(lptspool_host PUBLIC winspool advapi32)
 
 file(GLOB LPTSPOOL_QUEUE_SOURCES CONFIGURE_DEPENDS src/queue/*.cpp)
 add_library(lptspool_queue STATIC ${LPTSPOOL_QUEUE_SOURCES})

@@ -1,22 +1,66 @@
 #include "platform/launch_host.h"
 
 #include "platform/win32/launch_win32.h"
+// After windows.h, which it needs.
+#include <aclapi.h>
+
+#include <vector>
 
 namespace platform {
 
-// Who may write the file is the folder's and the file's ACLs' business on this host; a link is
-// refused, never followed.
+namespace {
+
+// One of the token's SIDs: its user, or the owner it gives what it creates (an elevated
+// administrator's files belong to the Administrators group).
+bool tokenSid(TOKEN_INFORMATION_CLASS what, std::vector<char>& buffer) {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  DWORD size = 0;
+  ::GetTokenInformation(token, what, nullptr, 0, &size);
+  buffer.assign(size, '\0');
+  const bool ok = size > 0 && ::GetTokenInformation(token, what, buffer.data(), size, &size);
+  ::CloseHandle(token);
+  return ok;
+}
+
+// Whether the file belongs to this process's user: anybody else who owns it could rewrite it.
+bool ownedByUs(HANDLE file) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  std::vector<char> user, defaultOwner;
+  bool ours = false;
+  if (owner && ::IsValidSid(owner)) {
+    if (tokenSid(TokenUser, user))
+      ours = ::EqualSid(owner, reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+    if (!ours && tokenSid(TokenOwner, defaultOwner))
+      ours = ::EqualSid(owner, reinterpret_cast<TOKEN_OWNER*>(defaultOwner.data())->Owner);
+  }
+  ::LocalFree(descriptor);
+  return ours;
+}
+
+}  // namespace
+
+// A link is refused, never followed, and a file another user owns is not run.
 bool readOwnFile(const std::string& path, std::size_t maxBytes, std::string& bytes,
                  std::string& error) {
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
-  OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, flags, nullptr));
+  OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | READ_CONTROL,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, flags,
+                              nullptr));
   if (!h) return failWith(error, path);
   BY_HANDLE_FILE_INFORMATION info;
   if (!::GetFileInformationByHandle(h.get(), &info)) return failWith(error, path);
   if (::GetFileType(h.get()) != FILE_TYPE_DISK ||
       info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) {
     error = path + ": not a regular file";
+    return false;
+  }
+  if (!ownedByUs(h.get())) {
+    error = path + ": not this user's own";
     return false;
   }
   if (info.nFileSizeHigh != 0 || info.nFileSizeLow > maxBytes) {

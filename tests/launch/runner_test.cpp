@@ -2,7 +2,9 @@
 #include "launch/runner.h"
 
 #include <gtest/gtest.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -171,6 +173,26 @@ TEST_F(Runs, ASecondLauncherForAJobBeingPrintedOrAlreadyPrintedLeaves) {
   EXPECT_TRUE(printed().empty());
   EXPECT_TRUE(has("A.PS") && has("APS.bat") && has("APS.pif"));
 }
+
+#ifdef _WIN32
+// Any reader may lock bytes of a job it opened; that must not pass for a launcher printing it.
+TEST_F(Runs, AnotherProgramsLockOnTheJobDoesNotHoldItUp) {
+  writeFile(spool_ / "A.PS", "job");
+  const std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  HANDLE other = CreateFileA((spool_ / "A.PS").string().c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  OVERLAPPED farPastTheEnd = {};
+  farPastTheEnd.Offset = 0xfffffffe;
+  farPastTheEnd.OffsetHigh = 0x7fffffff;
+  EXPECT_TRUE(LockFileEx(other, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                         &farPastTheEnd));
+  EXPECT_EQ(run(pif), kDone);
+  CloseHandle(other);
+  EXPECT_EQ(printed(), std::vector<std::string>{"job"});
+}
+#endif
 
 class JobLocks : public launchtest::SpoolFolder {};
 

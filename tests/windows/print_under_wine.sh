@@ -127,4 +127,17 @@ cmp -s "$tmp/to-broken/B1.PS" "$tmp/jobs/B1" || fail "the refused job was not ke
 queue=$(wine "$bin/lptspool.exe" --queue "PRINTINGDIR=\"$(dos "$tmp/to-broken")\\\"" 2>&1 | tr -d '\r')
 printf '%s\n' "$queue" | grep -q "^failed	B1.PS	$(wc -c <"$tmp/jobs/B1")	lpt1: [^	]" ||
   fail "--queue does not show B1 failed with the printer's reason: $queue"
-echo "printed under Wine: folder, printer, command, LPT1 to a file and to a FIFO; refused job kept, listed as failed"
+
+# A script another user owns is not run: lptspool-launch.exe leaves with status 2, the job stays.
+mkdir "$tmp/owned" "$tmp/owned-out"
+job O1 "$tmp/owned"
+printf 'copy O1.PS lpt1\r\ndel O1.PS\r\ndel O1PS.bat\r\ndel O1PS.pif\r\n' >"$tmp/owned/O1PS.bat"
+head -c 545 /dev/zero >"$tmp/owned/O1PS.pif"
+printf '%s' "$(dos "$tmp/owned/O1PS.bat")" | dd of="$tmp/owned/O1PS.pif" bs=1 seek=36 conv=notrunc 2>/dev/null
+printf '\020' | dd of="$tmp/owned/O1PS.pif" bs=1 seek=99 conv=notrunc 2>/dev/null
+chown 4712:4712 "$tmp/owned/O1PS.bat"
+status=0
+(cd "$tmp/owned" && LPT1=$(dos "$tmp/owned-out") wine "$bin/lptspool-launch.exe" O1PS.pif) || status=$?
+[ "$status" -eq 2 ] || fail "a foreign script: status $status, not 2"
+cmp -s "$tmp/owned/O1.PS" "$tmp/jobs/O1" && empty "$tmp/owned-out" || fail "a foreign script ran"
+echo "printed under Wine: folder, printer, command, LPT1 to a file and to a FIFO; refused job kept, listed as failed; foreign script refused"

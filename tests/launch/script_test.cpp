@@ -11,19 +11,16 @@ namespace {
 
 using Command = ScriptLine::Command;
 
-TEST(LauncherReader, ReadsThePathUpToItsNul) {
+TEST(LauncherReader, ReadsThePathUpToItsNulOrTheFieldsEnd) {
   std::string path;
   ASSERT_TRUE(
       scriptPathFromLauncher(launchtest::launcherBytes("Z:\\tmp\\spool\\REPORTPS.bat"), path));
   EXPECT_EQ(path, "Z:\\tmp\\spool\\REPORTPS.bat");
-}
-
-TEST(LauncherReader, APathFillingTheFieldEndsAtItsEnd) {
+  // A path filling the field ends at the field's end.
   std::string full = "Z:\\" + std::string(kProgramFieldSize - 9, 'd') + "\\a.bat";
   ASSERT_EQ(full.size(), kProgramFieldSize);
   std::string pif = launchtest::launcherBytes(full);
   pif[kProgramFieldOffset + kProgramFieldSize] = 'X';  // the byte after the field is not path
-  std::string path;
   ASSERT_TRUE(scriptPathFromLauncher(pif, path));
   EXPECT_EQ(path, full);
 }

@@ -2,17 +2,14 @@
 
 #include <cstdio>
 
+#include "platform/name_hash.h"
+
 namespace launch {
 
 namespace {
 
 std::string printerKey(const std::string& printer) {
-  // FNV-1a: a file name free of the printer's own characters.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : printer) hash = (hash ^ c) * 1099511628211ull;
-  char key[24];
-  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
-  return key;
+  return platform::nameHash(printer);
 }
 
 // Why the printer rests: it failed less than kRestMs ago. The job it failed on waits one rest

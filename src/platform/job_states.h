@@ -22,6 +22,7 @@ class JobStateStore {
   bool remove(const std::string& jobName) const;
 
  private:
+  static constexpr const char* kFilePrefix = "state-";
   std::string fileOf(const std::string& jobName) const;
   std::string folder_;  // ends in '/'
 };

@@ -18,7 +18,6 @@ namespace platform {
 
 namespace {
 
-constexpr const char* kPrefix = "state-";
 constexpr std::size_t kMaxStateBytes = 16 * 1024;
 
 bool readFile(const std::string& path, std::string& bytes) {
@@ -42,24 +41,6 @@ bool readFile(const std::string& path, std::string& bytes) {
 }
 
 }  // namespace
-
-bool JobStateStore::open(const std::string& spoolHostFolder, std::string& error) {
-  folder_.clear();
-  std::string folder;
-  if (!privateFolder(spoolHostFolder, folder, error)) return false;
-  folder_ = folder;
-  return true;
-}
-
-std::string JobStateStore::fileOf(const std::string& jobName) const {
-  // Any job name, however long or odd, gives a short plain file name; the record itself carries
-  // the name, so a collision reads as "no record", never as another job's state.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : jobName) hash = (hash ^ c) * 1099511628211ull;
-  char name[40];
-  std::snprintf(name, sizeof name, "%s%016llx", kPrefix, static_cast<unsigned long long>(hash));
-  return folder_ + name;
-}
 
 bool JobStateStore::write(const std::string& jobName, const std::string& bytes) const {
   if (folder_.empty()) return false;
@@ -92,7 +73,7 @@ std::vector<std::string> JobStateStore::readAll() const {
   if (!dir) return all;
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.compare(0, 6, kPrefix) != 0 || name.find('.') != std::string::npos) continue;
+    if (name.compare(0, 6, kFilePrefix) != 0 || name.find('.') != std::string::npos) continue;
     std::string bytes;
     if (readFile(folder_ + name, bytes)) all.push_back(std::move(bytes));
   }

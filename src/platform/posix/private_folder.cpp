@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/name_hash.h"
+
 namespace platform {
 
 namespace {
@@ -41,12 +43,7 @@ std::string privateFolderKey(const std::string& spoolFolder) {
     std::free(real);
   }
   while (path.size() > 1 && path.back() == '/') path.pop_back();
-  // FNV-1a: short, stable across runs and hosts, and free of the path's own characters.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : path) hash = (hash ^ c) * 1099511628211ull;
-  char key[24];
-  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
-  return key;
+  return platform::nameHash(path);
 }
 
 bool privateUserFolder(std::string& folder, std::string& error) {

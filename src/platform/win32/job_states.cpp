@@ -32,7 +32,6 @@ bool plainName(const std::string& name) {
 
 namespace {
 
-constexpr const char* kPrefix = "state-";
 constexpr DWORD kMaxStateBytes = 16 * 1024;
 
 bool readState(const std::string& path, std::string& bytes) {
@@ -52,24 +51,6 @@ bool readState(const std::string& path, std::string& bytes) {
 }
 
 }  // namespace
-
-bool JobStateStore::open(const std::string& spoolHostFolder, std::string& error) {
-  folder_.clear();
-  std::string folder;
-  if (!privateFolder(spoolHostFolder, folder, error)) return false;
-  folder_ = folder;
-  return true;
-}
-
-std::string JobStateStore::fileOf(const std::string& jobName) const {
-  // A short plain name for any job name; the record carries the name, so a collision reads as
-  // "no record", never as another job's state.
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : jobName) hash = (hash ^ c) * 1099511628211ull;
-  char name[40];
-  std::snprintf(name, sizeof name, "%s%016llx", kPrefix, static_cast<unsigned long long>(hash));
-  return folder_ + name;
-}
 
 bool JobStateStore::write(const std::string& jobName, const std::string& bytes) const {
   if (folder_.empty()) return false;
@@ -98,12 +79,12 @@ std::vector<std::string> JobStateStore::readAll() const {
   std::vector<std::string> all;
   if (folder_.empty()) return all;
   WIN32_FIND_DATAA found;
-  HANDLE find = ::FindFirstFileA((folder_ + kPrefix + "*").c_str(), &found);
+  HANDLE find = ::FindFirstFileA((folder_ + kFilePrefix + "*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return all;
   do {
     // States being written aside carry a dot.
     const std::string name = found.cFileName;
-    if (name.compare(0, 6, kPrefix) != 0 || name.find('.') != std::string::npos ||
+    if (name.compare(0, 6, kFilePrefix) != 0 || name.find('.') != std::string::npos ||
         (found.dwFileAttributes & kNotOrdinary))
       continue;
     std::string bytes;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/launch_job.h"
+#include "platform/name_hash.h"
 
 namespace platform {
 
@@ -41,10 +42,7 @@ std::string userFolder() {
 }
 
 bool lockSink(const std::string& key, OwnedHandle& lock, std::string& error) {
-  std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
-  for (unsigned char c : key) hash = (hash ^ c) * 1099511628211ull;
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  const std::string hex = platform::nameHash(key);
   const std::string path = userFolder() + "sink-" + hex + ".lock";
   OwnedHandle h(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,

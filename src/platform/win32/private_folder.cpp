@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/name_hash.h"
 #include "platform/win32/launch_win32.h"
 
 namespace platform {
@@ -33,11 +34,7 @@ std::string privateFolderKey(const std::string& spoolFolder) {
   // One folder, whatever the case it is written in.
   for (char& c : path)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : path) hash = (hash ^ c) * 1099511628211ull;
-  char key[24];
-  std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
-  return key;
+  return platform::nameHash(path);
 }
 
 // The user's profile keeps others out of %LOCALAPPDATA%.

@@ -31,32 +31,6 @@ struct Slot {
 };
 std::array<Slot, 256> slots;
 
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool matchAt(const char* n, const char* p) {
-  // Iterative glob with single backtrack point: linear enough for file names.
-  const char* star = nullptr;
-  const char* resume = nullptr;
-  while (*n) {
-    if (*p == '?' || (*p && *p != '*' && lower(*p) == lower(*n))) {
-      ++n;
-      ++p;
-    } else if (*p == '*') {
-      star = p++;
-      resume = n;
-    } else if (star) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (*p == '*') ++p;
-  return *p == '\0';
-}
-
 // Splits Z:\dir\pattern into the host folder and the pattern.
 bool splitPattern(const std::string& dosPattern, std::string& folder, std::string& pattern) {
   const size_t cut = dosPattern.rfind('\\');
@@ -142,10 +116,6 @@ bool openSlot(int n, const std::string& dosPath, int flags) {
 }
 
 }  // namespace
-
-bool matchesPattern(const std::string& name, const std::string& pattern) {
-  return matchAt(name.c_str(), pattern.c_str());
-}
 
 bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& isOurs) {
   std::vector<std::string> names;

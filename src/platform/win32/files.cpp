@@ -28,31 +28,6 @@ std::array<HANDLE, 256> slots = [] {
 std::array<std::string, 256> created;
 std::array<bool, 256> writeFailed{};
 
-char lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool matchAt(const char* n, const char* p) {
-  const char* star = nullptr;
-  const char* resume = nullptr;
-  while (*n) {
-    if (*p == '?' || (*p && *p != '*' && lower(*p) == lower(*n))) {
-      ++n;
-      ++p;
-    } else if (*p == '*') {
-      star = p++;
-      resume = n;
-    } else if (star) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (*p == '*') ++p;
-  return *p == '\0';
-}
-
 constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DEVICE;
 
@@ -74,7 +49,7 @@ bool listMatches(const std::string& dosPattern, std::vector<std::string>& names,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
-    const bool wanted = found.cFileName[0] != '.' && matchAt(found.cFileName, pattern.c_str()) &&
+    const bool wanted = found.cFileName[0] != '.' && matchesPattern(found.cFileName, pattern) &&
                         !(found.dwFileAttributes & kNotOrdinary);
     if (wanted) names.emplace_back(found.cFileName);
   } while (FindNextFileA(find, &found));
@@ -111,10 +86,6 @@ bool openSlot(int n, const std::string& dosPath, DWORD access, DWORD disposition
 }
 
 }  // namespace
-
-bool matchesPattern(const std::string& name, const std::string& pattern) {
-  return matchAt(name.c_str(), pattern.c_str());
-}
 
 namespace {
 

@@ -15,27 +15,6 @@
 
 namespace platform {
 
-JobFile::~JobFile() {
-  close();
-}
-
-JobFile::JobFile(JobFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      lock_(std::move(other.lock_)),
-      name_(std::move(other.name_)),
-      error_(std::move(other.error_)) {}
-
-JobFile& JobFile::operator=(JobFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = std::exchange(other.fd_, -1);
-    lock_ = std::move(other.lock_);
-    name_ = std::move(other.name_);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
 void JobFile::close() {
   lock_.release();
   if (fd_ >= 0) ::close(fd_);

@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "platform/dos_path.h"
+#include "platform/files.h"
 
 extern char** environ;
 
@@ -44,13 +45,6 @@ std::string readExecutableFolder() {
 const std::string& executableFolder() {
   static const std::string folder = readExecutableFolder();
   return folder;
-}
-
-bool endsWithPif(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".pif";
 }
 
 // A host absolute path in its DOS form; anything else unchanged.
@@ -231,7 +225,7 @@ void overrideLauncherProgram(const std::string& hostPath) {
 }
 
 intptr_t shellExecute(const std::string& file, const std::string& directory) {
-  if (!endsWithPif(file) || file.find('\\') != std::string::npos ||
+  if (!matchesPattern(file, "*.pif") || file.find('\\') != std::string::npos ||
       file.find('/') != std::string::npos)
     return 31;
   std::string folder;

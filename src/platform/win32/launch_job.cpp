@@ -7,27 +7,6 @@
 
 namespace platform {
 
-JobFile::~JobFile() {
-  close();
-}
-
-JobFile::JobFile(JobFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      lock_(std::move(other.lock_)),
-      name_(std::move(other.name_)),
-      error_(std::move(other.error_)) {}
-
-JobFile& JobFile::operator=(JobFile&& other) noexcept {
-  if (this != &other) {
-    close();
-    fd_ = std::exchange(other.fd_, -1);
-    lock_ = std::move(other.lock_);
-    name_ = std::move(other.name_);
-    error_ = std::move(other.error_);
-  }
-  return *this;
-}
-
 // The job goes first: a launcher let in by the lock then finds it gone, not half deleted.
 void JobFile::close() {
   if (fd_ != -1) ::CloseHandle(asHandle(fd_));

@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 
+#include "platform/files.h"
+
 namespace platform {
 namespace {
 
@@ -45,13 +47,6 @@ std::string readExecutableFolder() {
 const std::string& executableFolder() {
   static const std::string folder = readExecutableFolder();
   return folder;
-}
-
-bool endsWithPif(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".pif";
 }
 
 // What follows the program's name on the command line, as Windows keeps it: quotes and all.
@@ -106,7 +101,8 @@ void overrideLauncherProgram(const std::string& hostPath) {
 }
 
 intptr_t shellExecute(const std::string& file, const std::string& directory) {
-  if (!endsWithPif(file) || file.find_first_of("\\/:\"") != std::string::npos) return 31;
+  if (!matchesPattern(file, "*.pif") || file.find_first_of("\\/:\"") != std::string::npos)
+    return 31;
   const DWORD folder = GetFileAttributesA(directory.c_str());
   if (folder == INVALID_FILE_ATTRIBUTES || !(folder & FILE_ATTRIBUTE_DIRECTORY)) return 3;
   std::string dir = directory;

@@ -11,26 +11,8 @@ std::string stateFolder;  // the spool folder whose states are kept; empty: none
 bool storeTried = false;
 platform::JobStateStore store;
 
-queue::Kind kindOf(JobState state) {
-  switch (state) {
-    case JobState::Waiting:
-      return queue::Kind::Waiting;
-    case JobState::StillWritten:
-      return queue::Kind::StillWritten;
-    case JobState::Printing:
-      return queue::Kind::Printing;
-    case JobState::Printed:
-      return queue::Kind::Printed;
-    case JobState::Failed:
-      return queue::Kind::Failed;
-    case JobState::Unprintable:
-      return queue::Kind::Unprintable;
-  }
-  return queue::Kind::Failed;
-}
-
 // Opened at the first report: a launcher that leaves at once never touches the store.
-void keep(const std::string& job, JobState state, const std::string& reason) {
+void keep(const std::string& job, queue::Kind state, const std::string& reason) {
   if (stateFolder.empty()) return;
   if (!storeTried) {
     storeTried = true;
@@ -38,32 +20,14 @@ void keep(const std::string& job, JobState state, const std::string& reason) {
     if (!store.open(stateFolder, error) && reportStream)
       *reportStream << "lptspool-launch: job states cannot be kept: " << error << '\n';
   }
-  if (store.isOpen()) queue::record(store, job, kindOf(state), reason);
+  if (store.isOpen()) queue::record(store, job, state, reason);
 }
 }  // namespace
 
-const char* stateName(JobState state) {
-  switch (state) {
-    case JobState::Waiting:
-      return "waits";
-    case JobState::StillWritten:
-      return "is still being written";
-    case JobState::Printing:
-      return "printing";
-    case JobState::Printed:
-      return "printed";
-    case JobState::Failed:
-      return "failed";
-    case JobState::Unprintable:
-      return "cannot be printed";
-  }
-  return "?";
-}
-
-void report(const std::string& job, JobState state, const std::string& reason) {
+void report(const std::string& job, queue::Kind state, const std::string& reason) {
   keep(job, state, reason);
   if (!reportStream) return;
-  *reportStream << "lptspool-launch: " << job << ' ' << stateName(state);
+  *reportStream << "lptspool-launch: " << job << ' ' << queue::wordsOf(state).launcher;
   if (!reason.empty()) *reportStream << ": " << reason;
   *reportStream << '\n';
 }

@@ -5,22 +5,13 @@
 #include <ostream>
 #include <string>
 
+#include "queue/job_kind.h"
+
 namespace launch {
 
-enum class JobState {
-  Waiting,       // left for a later tick: the printer is busy or failed moments ago
-  StillWritten,  // not complete yet: still growing or held open for writing
-  Printing,      // being sent to the printer now
-  Printed,       // the printer took it whole; it is deleted
-  Failed,        // the printer refused it; reason is the printer's own
-  Unprintable,   // cannot be printed as things stand (it could not be deleted afterwards...)
-};
-
-// The state's name as reports show it: "waits", "printing", "failed"...
-const char* stateName(JobState state);
-
-// Records the job's state and the reason for it. job is the name in the spool folder.
-void report(const std::string& job, JobState state, const std::string& reason);
+// Records the job's state (never Queued: that is the absence of a report) and the reason for it.
+// job is the name in the spool folder.
+void report(const std::string& job, queue::Kind state, const std::string& reason);
 
 // Reports are also kept as the job states of this spool folder (a host path), where the server,
 // its document list and --queue read them.

@@ -21,6 +21,8 @@ namespace launch {
 
 namespace {
 
+using queue::Kind;
+
 constexpr std::size_t kMaxLauncherBytes = 64 * 1024;
 constexpr std::size_t kMaxScriptBytes = 64 * 1024;
 constexpr int kLockAttempts = 5;
@@ -103,7 +105,7 @@ class Runner {
         case platform::JobFile::Open::Missing:
           return log(name + ": gone, printed by another launcher"), kBusy;
         default:
-          return report(name, JobState::Failed, job.error()), kLineFailed;
+          return report(name, Kind::Failed, job.error()), kLineFailed;
       }
       switch (job.tryLock(jobFolder_)) {
         case platform::JobFile::Lock::Locked:
@@ -115,7 +117,7 @@ class Runner {
         case platform::JobFile::Lock::Replaced:
           continue;  // a new job took the name: lock that one instead
         case platform::JobFile::Lock::Failed:
-          return report(name, JobState::Failed, job.error()), kLineFailed;
+          return report(name, Kind::Failed, job.error()), kLineFailed;
       }
     }
     return log(name + ": keeps being replaced"), kBusy;
@@ -126,13 +128,13 @@ class Runner {
     std::string why;
     // Checked before printing: a job that stayed after printing would be printed at every tick.
     if (!job.deletable(why))
-      return report(name, JobState::Unprintable, "it could not be deleted afterwards: " + why),
+      return report(name, Kind::Unprintable, "it could not be deleted afterwards: " + why),
              kLineFailed;
     platform::FileStamp settled;
     // Said once, at the first sign of a writer, so the list shows why a job is not printed yet.
     bool toldWritten = false;
     auto beingWritten = [&] {
-      if (!toldWritten) report(name, JobState::StillWritten, "still being written");
+      if (!toldWritten) report(name, Kind::StillWritten, "still being written");
       toldWritten = true;
     };
     std::optional<platform::FileStamp> last;
@@ -158,61 +160,60 @@ class Runner {
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
                                      stillWritten, settledAlready);
     if (settle == Settle::GaveUp)
-      return report(name, JobState::Unprintable,
+      return report(name, Kind::Unprintable,
                     "still being written after " + std::to_string(options_.giveUpMs / 60000) +
                         " minutes; tried again at the next tick"),
              kLineFailed;
     if (settle != Settle::Complete)
-      return report(name, JobState::Failed, "cannot read its size and times"), kLineFailed;
+      return report(name, Kind::Failed, "cannot read its size and times"), kLineFailed;
     std::string note, printedNote = jobFolder_ + "printed-" + job.key();
     std::int64_t age = 0;
     if (platform::readNote(printedNote, note, age) && note == stampText(settled))
-      return report(name, JobState::Unprintable,
-                    "printed once already, but it could not be deleted"),
+      return report(name, Kind::Unprintable, "printed once already, but it could not be deleted"),
              kLineFailed;
 
     std::string head(kHeadBytes, '\0');
     long long got = job.readAt(0, head.data(), head.size());
     head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     const SinkPlan* plan = sinkPlan(why);
-    if (!plan) return report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
+    if (!plan) return report(name, Kind::Failed, "lpt1: " + why), kLineFailed;
     PrinterTurn turn;
     switch (turn.take(userFolder_, plan->lockKey, job.key(), why)) {
       case PrinterTurn::Take::Ours:
         break;
       case PrinterTurn::Take::Busy:
-        return report(name, JobState::Waiting, why), kBusy;
+        return report(name, Kind::Waiting, why), kBusy;
       case PrinterTurn::Take::Resting:
         // Not tried: the job the printer failed on keeps that failure; the others wait, with
         // the printer's own reason.
         log("the printer failed moments ago; not tried again before the next tick");
-        if (!turn.failedOnOurJob()) report(name, JobState::Waiting, "lpt1: " + why);
+        if (!turn.failedOnOurJob()) report(name, Kind::Waiting, "lpt1: " + why);
         return kLineFailed;
       case PrinterTurn::Take::Failed:
-        return report(name, JobState::Failed, "lpt1: the printer's lock: " + why), kLineFailed;
+        return report(name, Kind::Failed, "lpt1: the printer's lock: " + why), kLineFailed;
     }
     std::unique_ptr<platform::Sink> sink =
         plan->kind == SinkPlan::Kind::Command
             ? platform::openCommandSink(commandFor(*plan, head), !options_.debug, why)
             : platform::openPathSink(plan->path, name, why);
-    if (!sink) return turn.failed(why), report(name, JobState::Failed, "lpt1: " + why), kLineFailed;
-    report(name, JobState::Printing, "");
+    if (!sink) return turn.failed(why), report(name, Kind::Failed, "lpt1: " + why), kLineFailed;
+    report(name, Kind::Printing, "");
     if (!job.printTo(*sink, settled)) {
       if (sink->changed())
-        return report(name, JobState::StillWritten, sink->error() + "; printed again later"),
+        return report(name, Kind::StillWritten, sink->error() + "; printed again later"),
                kLineFailed;
       turn.failed(sink->error());
-      return report(name, JobState::Failed, "lpt1: " + sink->error()), kLineFailed;
+      return report(name, Kind::Failed, "lpt1: " + sink->error()), kLineFailed;
     }
     turn.worked();
     // Written to after the printer took it: deleting it would lose what was added, so it stays
     // and is printed again, whole.
     platform::FileStamp now;
     if (!job.stamp(now) || now != settled)
-      return report(name, JobState::StillWritten, "changed after printing; printed again later"),
+      return report(name, Kind::StillWritten, "changed after printing; printed again later"),
              kLineFailed;
     printed_[name] = stampText(settled);
-    report(name, JobState::Printed, std::to_string(settled.size) + " bytes");
+    report(name, Kind::Printed, std::to_string(settled.size) + " bytes");
     return kDone;
   }
 
@@ -242,7 +243,7 @@ class Runner {
           // Printed but still there: noted, so that no later launcher prints it a second time.
           if (printed_.count(name))
             platform::writeNote(jobFolder_ + "printed-" + job->second->key(), printed_[name]);
-          report(name, JobState::Unprintable, "printed, but not deleted: " + job->second->error());
+          report(name, Kind::Unprintable, "printed, but not deleted: " + job->second->error());
           return false;
       }
     }

@@ -57,7 +57,7 @@ std::vector<JobView> currentJobs(const platform::JobStateStore& store,
 std::string queueText(const std::vector<JobView>& jobs, std::int64_t now) {
   std::string text;
   for (const JobView& job : jobs)
-    text += stateWord(job.state.kind) + '\t' + printable(job.file.name) + '\t' +
+    text += std::string(wordsOf(job.state.kind).queue) + '\t' + printable(job.file.name) + '\t' +
             std::to_string(job.file.size) + '\t' + reasonText(job.state, now) + '\n';
   return text;
 }

@@ -6,9 +6,6 @@ namespace queue {
 
 namespace {
 
-constexpr const char* kKinds[] = {"queued",  "waiting", "written",    "printing",
-                                  "printed", "failed",  "unprintable"};
-
 // One field per line; a backslash or a line end inside a value is escaped.
 std::string escaped(const std::string& value) {
   std::string out;
@@ -63,10 +60,10 @@ std::string triesNote(const JobRecord& record, std::int64_t now, bool swedish) {
 }  // namespace
 
 std::string encode(const JobRecord& r) {
-  return "lptspool-state 1\nname=" + escaped(r.name) +
-         "\nkind=" + kKinds[static_cast<int>(r.kind)] + "\nreason=" + escaped(r.reason) +
-         "\ntries=" + std::to_string(r.tries) + "\nsince=" + std::to_string(r.since) +
-         "\nat=" + std::to_string(r.at) + "\npid=" + std::to_string(r.pid) + "\n";
+  return "lptspool-state 1\nname=" + escaped(r.name) + "\nkind=" + wordsOf(r.kind).record +
+         "\nreason=" + escaped(r.reason) + "\ntries=" + std::to_string(r.tries) +
+         "\nsince=" + std::to_string(r.since) + "\nat=" + std::to_string(r.at) +
+         "\npid=" + std::to_string(r.pid) + "\n";
 }
 
 bool decode(const std::string& bytes, JobRecord& record) {
@@ -88,10 +85,7 @@ bool decode(const std::string& bytes, JobRecord& record) {
     } else if (key == "reason") {
       r.reason = unescaped(value);
     } else if (key == "kind") {
-      bool known = false;
-      for (int k = 0; k < 7; ++k)
-        if (value == kKinds[k]) r.kind = static_cast<Kind>(k), known = true;
-      if (!known) return false;
+      if (!kindOfRecordWord(value, r.kind)) return false;
     } else {
       std::int64_t* field = key == "tries"   ? &r.tries
                             : key == "since" ? &r.since
@@ -171,43 +165,18 @@ std::string swedishState(const JobRecord& r, std::int64_t now) {
   return "";
 }
 
-std::string stateWord(Kind kind) {
-  switch (kind) {
-    case Kind::Queued:
-    case Kind::Waiting:
-      return "waits";
-    case Kind::StillWritten:
-      return "writing";
-    case Kind::Printing:
-      return "printing";
-    case Kind::Printed:
-      return "printed";
-    case Kind::Failed:
-      return "failed";
-    case Kind::Unprintable:
-      return "refused";
-  }
-  return "";
-}
-
 std::string reasonText(const JobRecord& r, std::int64_t now) {
   return printable(r.reason) + triesNote(r, now, false);
 }
 
 std::string stderrLine(const JobRecord& r) {
-  const std::string name = printable(r.name), reason = printable(r.reason);
-  switch (r.kind) {
-    case Kind::Printed:
-      return name + " printed" + (reason.empty() ? "" : " (" + reason + ")");
-    case Kind::Waiting:
-    case Kind::StillWritten:
-    case Kind::Failed:
-      return name + " waits" + (reason.empty() ? "" : ": " + reason);
-    case Kind::Unprintable:
-      return name + " cannot be printed: " + reason;
-    default:
-      return "";
-  }
+  const char* word = wordsOf(r.kind).server;
+  if (!word) return "";
+  const std::string reason = printable(r.reason);
+  if (reason.empty()) return printable(r.name) + ' ' + word;
+  // What was printed is told as an aside; why a job waits is the point of the line.
+  return printable(r.name) + ' ' + word +
+         (r.kind == Kind::Printed ? " (" + reason + ")" : ": " + reason);
 }
 
 }  // namespace queue

@@ -6,17 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace queue {
+#include "queue/job_kind.h"
 
-enum class Kind {
-  Queued,        // no record: waits for the next tick
-  Waiting,       // left for a later tick (the printer is busy or failed moments ago)
-  StillWritten,  // not complete yet
-  Printing,
-  Printed,      // the printer took it whole; the server says so once and forgets it
-  Failed,       // the printer refused it; the reason is the printer's own
-  Unprintable,  // cannot be printed as things stand
-};
+namespace queue {
 
 struct JobRecord {
   std::string name;  // the job's file name in the spool folder
@@ -46,8 +38,7 @@ std::string clockTime(std::int64_t when, std::int64_t now);
 
 // The list's state column: "Väntar", "Skrivs ut", "Fel: ...", "Kan inte skrivas ut: ...".
 std::string swedishState(const JobRecord& record, std::int64_t now);
-// --queue's state word and reason column.
-std::string stateWord(Kind kind);
+// --queue's reason column.
 std::string reasonText(const JobRecord& record, std::int64_t now);
 // The server's stderr line for the state, without the "lptspool: " prefix; empty for the states
 // that are plain progress (queued, printing).

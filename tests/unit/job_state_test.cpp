@@ -22,6 +22,13 @@ TEST(JobState, AnyNameAndReasonSurviveTheRecordButATornOneIsNoRecord) {
   const std::string bytes = encode(r);
   EXPECT_FALSE(decode(bytes.substr(0, bytes.size() - 1), back));
   EXPECT_FALSE(decode("lptspool-state 1\nname=x\nkind=bogus\n", back));
+  // Every state reads back as itself: the words are in step with the states.
+  for (Kind kind : {Kind::Queued, Kind::Waiting, Kind::StillWritten, Kind::Printing, Kind::Printed,
+                    Kind::Failed, Kind::Unprintable}) {
+    r.kind = kind;
+    ASSERT_TRUE(decode(encode(r), back)) << wordsOf(kind).record;
+    EXPECT_EQ(back.kind, kind) << wordsOf(kind).record;
+  }
 }
 
 TEST(JobState, OneTryPerLauncherRunThatReachesThePrinter) {

@@ -7,19 +7,7 @@
 #include "launch/report.h"
 #include "launch/runner.h"
 #include "platform/launch_host.h"
-
-namespace {
-
-std::int64_t settleMs() {
-  const char* text = std::getenv("LPTSPOOL_SETTLE_MS");
-  if (!text || !*text) return 2000;
-  char* end = nullptr;
-  long long value = std::strtoll(text, &end, 10);
-  if (*end != '\0' || value < 0 || value > 600000) return 2000;
-  return value;
-}
-
-}  // namespace
+#include "queue/settle_time.h"
 
 int main(int argc, char** argv) {
   platform::ignoreBrokenPipes();
@@ -30,7 +18,7 @@ int main(int argc, char** argv) {
   }
   launch::LaunchOptions options;
   options.launcher = argv[1];
-  options.settleMs = settleMs();
+  options.settleMs = queue::settleMs();
   if (const char* lpt1 = std::getenv("LPT1")) options.lpt1 = std::string(lpt1);
   options.cupsDestination = launch::probeCupsDestination;
   options.debug = debug ? &std::cerr : nullptr;

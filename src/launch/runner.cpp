@@ -160,9 +160,7 @@ class Runner {
     Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
                                      stillWritten, settledAlready);
     if (settle == Settle::GaveUp)
-      return report(name, Kind::Unprintable,
-                    "still being written after " + std::to_string(options_.giveUpMs / 60000) +
-                        " minutes; tried again at the next tick"),
+      return report(name, Kind::StillWritten, "still changing; tried again at the next tick"),
              kLineFailed;
     if (settle != Settle::Complete)
       return report(name, Kind::Failed, "cannot read its size and times"), kLineFailed;

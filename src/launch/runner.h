@@ -21,7 +21,9 @@ enum ExitStatus : int {
 struct LaunchOptions {
   std::string launcher;
   std::int64_t settleMs = 2000;
-  std::int64_t giveUpMs = 10 * 60 * 1000;
+  // How long a job still changing is watched before it is left for the next tick: the server
+  // looks at it again then, and a launcher waiting here would hold a place other jobs need.
+  std::int64_t giveUpMs = 0;
   std::optional<std::string> lpt1;
   // Asked only when LPT1 is unset and a job is to be copied.
   std::function<std::optional<std::string>()> cupsDestination;

@@ -246,6 +246,7 @@ TEST_F(Runs, AGrowingJobIsPrintedWhole) {
     if (clock_.sleeps < 3) std::ofstream(spool_ / "A.PS", std::ios::app) << "+more";
   };
   options_.settleMs = 50;
+  options_.giveUpMs = 500;
   EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kDone) << log_.str();
   EXPECT_EQ(printed(), std::vector<std::string>{"part1+more+more"});
 }
@@ -260,6 +261,17 @@ TEST_F(Runs, AJobStillGrowingAfterTheLimitStays) {
   EXPECT_TRUE(has("A.PS"));
 }
 
+TEST_F(Runs, AJobStillChangingIsLeftAfterOneLook) {
+  // The server looks at it again next tick; waiting here would hold a launcher's place.
+  writeFile(spool_ / "A.PS", "x");
+  clock_.onSleep = [&] { std::ofstream(spool_ / "A.PS", std::ios::app) << "x"; };
+  options_.settleMs = 50;
+  EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kLineFailed);
+  EXPECT_EQ(clock_.sleeps, 1);
+  EXPECT_TRUE(printed().empty());
+  EXPECT_TRUE(has("A.PS"));
+}
+
 TEST_F(Runs, AJobHeldOpenByItsWriterWaitsForIt) {
   // The writer opened its output and pauses longer than the settle time between pieces.
   auto writer = std::make_unique<std::ofstream>(spool_ / "A.PS", std::ios::binary);
@@ -269,6 +281,7 @@ TEST_F(Runs, AJobHeldOpenByItsWriterWaitsForIt) {
     if (clock_.sleeps == 6) writer.reset();
   };
   options_.settleMs = 50;
+  options_.giveUpMs = 500;
   EXPECT_EQ(run(writeJobFiles("APS", serverScript("A.PS", "APS"))), kDone) << log_.str();
   EXPECT_EQ(printed(), std::vector<std::string>{"part1+part2"});
   EXPECT_EQ(clock_.sleeps, 6);  // complete only once the writer let go
@@ -291,6 +304,7 @@ TEST_F(Runs, AJobStillLongEnoughAlreadyPrintsWithoutAWait) {
       {"old but held open", 5000, true, 2},
   };
   options_.settleMs = 2000;
+  options_.giveUpMs = 10000;
   for (const Case& c : cases) {
     clock_.sleeps = 0;
     clock_.now = 0;

@@ -1,5 +1,5 @@
 // lptspool-launch LAUNCHER.pif: runs a launcher's batch script in the spool folder and sends
-// its job to the lpt1 sink. See docs/printing.md.
+// its job to the lpt1 sink.
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -7,6 +7,7 @@
 #include "launch/report.h"
 #include "launch/runner.h"
 #include "platform/launch_host.h"
+#include "queue/job_refusal.h"
 #include "queue/settle_time.h"
 
 int main(int argc, char** argv) {
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
   launch::LaunchOptions options;
   options.launcher = argv[1];
   options.settleMs = queue::settleMs();
+  options.maxJobBytes = queue::maxJobBytes(std::getenv("LPTSPOOL_MAX_JOB"));
   if (const char* lpt1 = std::getenv("LPT1")) options.lpt1 = std::string(lpt1);
   options.cupsDestination = launch::probeCupsDestination;
   options.debug = debug ? &std::cerr : nullptr;

@@ -6,15 +6,13 @@
 #include <optional>
 #include <vector>
 
+#include "launch/job_copy.h"
 #include "launch/pif_reader.h"
-#include "launch/printer_turn.h"
+#include "launch/printed_notes.h"
 #include "launch/report.h"
 #include "launch/script.h"
-#include "launch/settle.h"
-#include "launch/sink_choice.h"
 #include "platform/launch_job.h"
 #include "platform/launch_lock.h"
-#include "platform/launch_sink.h"
 #include "platform/private_folder.h"
 
 namespace launch {
@@ -26,12 +24,6 @@ using queue::Kind;
 constexpr std::size_t kMaxLauncherBytes = 64 * 1024;
 constexpr std::size_t kMaxScriptBytes = 64 * 1024;
 constexpr int kLockAttempts = 5;
-// Enough of a job's start to tell PostScript or PDF behind a PJL preamble.
-constexpr std::size_t kHeadBytes = 4096;
-
-std::string stampText(const platform::FileStamp& s) {
-  return std::to_string(s.size) + " " + std::to_string(s.mtimeNs) + " " + std::to_string(s.ctimeNs);
-}
 
 class Runner {
  public:
@@ -124,123 +116,28 @@ class Runner {
   }
 
   ExitStatus copy(platform::JobFile& job) {
-    const std::string& name = job.name();
-    std::string why;
-    // Checked before printing: a job that stayed after printing would be printed at every tick.
-    if (!job.deletable(why))
-      return report(name, Kind::Unprintable, "it could not be deleted afterwards: " + why),
-             kLineFailed;
-    platform::FileStamp settled;
-    // Said once, at the first sign of a writer, so the list shows why a job is not printed yet.
-    bool toldWritten = false;
-    auto beingWritten = [&] {
-      if (!toldWritten) report(name, Kind::StillWritten, "still being written");
-      toldWritten = true;
-    };
-    std::optional<platform::FileStamp> last;
-    auto stamp = [&](platform::FileStamp& s) {
-      if (!job.stamp(s)) return false;
-      if (last && *last != s) beingWritten();
-      last = s;
-      return true;
-    };
-    auto stillWritten = [&] {
-      const bool some = job.writers() == platform::JobFile::Writers::Some;
-      if (some) beingWritten();
-      return some;
-    };
-    // A job last changed longer than the settle time ago, and that we know nobody holds open for
-    // writing, has already been still for as long as the wait would watch it. Where the host
-    // cannot tell about writers (or the file's clock is ahead of ours), it is watched as usual.
-    auto settledAlready = [this, &job](const platform::FileStamp& s) {
-      const std::int64_t lastChangeNs = std::max(s.mtimeNs, s.ctimeNs);
-      return clock_.realTimeNs() - lastChangeNs >= options_.settleMs * 1000000 &&
-             job.writers() == platform::JobFile::Writers::None;
-    };
-    Settle settle = waitUntilSettled(stamp, clock_, options_.settleMs, options_.giveUpMs, settled,
-                                     stillWritten, settledAlready);
-    if (settle == Settle::GaveUp)
-      return report(name, Kind::StillWritten, "still changing; tried again at the next tick"),
-             kLineFailed;
-    if (settle != Settle::Complete)
-      return report(name, Kind::Failed, "cannot read its size and times"), kLineFailed;
-    std::string note, printedNote = jobFolder_ + "printed-" + job.key();
-    std::int64_t age = 0;
-    if (platform::readNote(printedNote, note, age) && note == stampText(settled))
-      return report(name, Kind::Unprintable, "printed once already, but it could not be deleted"),
-             kLineFailed;
-
-    std::string head(kHeadBytes, '\0');
-    long long got = job.readAt(0, head.data(), head.size());
-    head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    const SinkPlan* plan = sinkPlan(why);
-    if (!plan) return report(name, Kind::Failed, "lpt1: " + why), kLineFailed;
-    PrinterTurn turn;
-    switch (turn.take(userFolder_, plan->lockKey, job.key(), why)) {
-      case PrinterTurn::Take::Ours:
-        break;
-      case PrinterTurn::Take::Busy:
-        return report(name, Kind::Waiting, why), kBusy;
-      case PrinterTurn::Take::Resting:
-        // Not tried: the job the printer failed on keeps that failure; the others wait, with
-        // the printer's own reason.
-        log("the printer failed moments ago; not tried again before the next tick");
-        if (!turn.failedOnOurJob()) report(name, Kind::Waiting, "lpt1: " + why);
-        return kLineFailed;
-      case PrinterTurn::Take::Failed:
-        return report(name, Kind::Failed, "lpt1: the printer's lock: " + why), kLineFailed;
-    }
-    std::unique_ptr<platform::Sink> sink =
-        plan->kind == SinkPlan::Kind::Command
-            ? platform::openCommandSink(commandFor(*plan, head), !options_.debug, why)
-            : platform::openPathSink(plan->path, name, why);
-    if (!sink) return turn.failed(why), report(name, Kind::Failed, "lpt1: " + why), kLineFailed;
-    report(name, Kind::Printing, "");
-    if (!job.printTo(*sink, settled)) {
-      if (sink->changed())
-        return report(name, Kind::StillWritten, sink->error() + "; printed again later"),
-               kLineFailed;
-      turn.failed(sink->error());
-      return report(name, Kind::Failed, "lpt1: " + sink->error()), kLineFailed;
-    }
-    turn.worked();
-    // Written to after the printer took it: deleting it would lose what was added, so it stays
-    // and is printed again, whole.
-    platform::FileStamp now;
-    if (!job.stamp(now) || now != settled)
-      return report(name, Kind::StillWritten, "changed after printing; printed again later"),
-             kLineFailed;
-    printed_[name] = stampText(settled);
-    report(name, Kind::Printed, std::to_string(settled.size) + " bytes");
-    return kDone;
-  }
-
-  const SinkPlan* sinkPlan(std::string& error) {
-    if (!plan_) {
-      std::optional<std::string> destination;
-      if ((!options_.lpt1 || options_.lpt1->empty()) && options_.cupsDestination)
-        destination = options_.cupsDestination();
-      SinkPlan plan;
-      if (!planSink(options_.lpt1, destination, plan)) {
-        error = "LPT1 holds no command after |";
-        return nullptr;
-      }
-      plan_ = plan;
-    }
-    return &*plan_;
+    if (!copier_) copier_ = std::make_unique<JobCopy>(options_, clock_, jobFolder_, userFolder_);
+    std::optional<platform::JobIdentity> identity;
+    const ExitStatus status = copier_->copy(job, identity);
+    if (identity) printed_[job.name()] = *identity;
+    return status;
   }
 
   bool del(const std::string& name) {
     auto job = jobs_.find(name);
     if (job != jobs_.end()) {
+      const auto printed = printed_.find(name);
       switch (job->second->removeName()) {
         case platform::JobFile::Removal::Removed:
+          // Gone under every name: its note has nothing left to guard.
+          if (printed != printed_.end() && job->second->nameless())
+            forgetPrinted(jobFolder_, printed->second);
+          return true;
         case platform::JobFile::Removal::Missing:
           return true;
         default:
-          // Printed but still there: noted, so that no later launcher prints it a second time.
-          if (printed_.count(name))
-            platform::writeNote(jobFolder_ + "printed-" + job->second->key(), printed_[name]);
+          // Its note, written when the printer took it, keeps any later launcher from
+          // printing it again.
           report(name, Kind::Unprintable, "printed, but not deleted: " + job->second->error());
           return false;
       }
@@ -254,8 +151,8 @@ class Runner {
   const LaunchOptions& options_;
   platform::Clock& clock_;
   std::map<std::string, std::unique_ptr<platform::JobFile>> jobs_;
-  std::map<std::string, std::string> printed_;  // job name: its stamp when printed
-  std::optional<SinkPlan> plan_;
+  std::map<std::string, platform::JobIdentity> printed_;  // job name: what the printer took
+  std::unique_ptr<JobCopy> copier_;
   std::string spoolFolder_, jobFolder_, userFolder_;
 };
 

@@ -24,6 +24,7 @@ struct LaunchOptions {
   // How long a job still changing is watched before it is left for the next tick: the server
   // looks at it again then, and a launcher waiting here would hold a place other jobs need.
   std::int64_t giveUpMs = 0;
+  std::uint64_t maxJobBytes = std::uint64_t{1} << 30;  // larger jobs are refused
   std::optional<std::string> lpt1;
   // Asked only when LPT1 is unset and a job is to be copied.
   std::function<std::optional<std::string>()> cupsDestination;

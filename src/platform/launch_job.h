@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/job_identity.h"
 #include "platform/launch_lock.h"
 
 namespace platform {
@@ -20,6 +21,10 @@ struct FileStamp {
     return size == o.size && mtimeNs == o.mtimeNs && ctimeNs == o.ctimeNs;
   }
   bool operator!=(const FileStamp& o) const { return !(*this == o); }
+  // The same bytes as far as the stamp can tell: a rename, a new link or a chmod changes only
+  // the change time. What was sent of a job compares this way, so such a change mid-print
+  // neither cuts a print short nor has it sent again.
+  bool sameContent(const FileStamp& o) const { return size == o.size && mtimeNs == o.mtimeNs; }
 };
 
 class JobFile {
@@ -60,11 +65,17 @@ class JobFile {
   long long readAt(std::uint64_t offset, char* buffer, std::size_t size) const;
   // The job's identity, for notes about it: "<device>-<inode>".
   std::string key() const;
+  // The open file with the settled size and modification time: what the printer takes.
+  bool identity(const FileStamp& settled, JobIdentity& out) const;
+  // Size, allocated bytes and hard links, for the rule that refuses a job before printing.
+  bool facts(JobFacts& out) const;
   // Sends the settled bytes to the sink; as Sink::print.
   bool printTo(Sink& sink, const FileStamp& settled) const;
   // Deletes the name only while it still names this file, so a new job that took the name
   // after ours is never deleted unprinted.
   Removal removeName();
+  // After Removed: whether the file is left without any name, so it can never come back.
+  bool nameless() const { return nameless_; }
 
   const std::string& name() const { return name_; }
   const std::string& error() const { return error_; }
@@ -77,6 +88,7 @@ class JobFile {
   PrivateLock lock_;
   std::string name_;
   std::string error_;
+  bool nameless_ = false;
 };
 
 }  // namespace platform

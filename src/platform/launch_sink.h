@@ -3,6 +3,7 @@
 // jobs sent to one sink never interleave.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,9 @@ class Sink {
   // Bytes a device or FIFO took stay sent; every other sink takes back what it got.
   virtual bool print(int jobFd, const FileStamp& settled) = 0;
   bool changed() const { return changed_; }
+  // Whether a failed print leaves nothing at the printer. A device, FIFO or command may already
+  // have passed on part of the job.
+  virtual bool takesBack() const { return true; }
   const std::string& error() const { return error_; }
 
  protected:
@@ -33,6 +37,11 @@ class Sink {
 // from a child process that finishes it even when the launcher is killed meanwhile.
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error);
+
+// Whether the folder or regular file at path has room for a job of bytes; true for any other
+// printer and where the room cannot be told. A job that does not fit is not started, so it never
+// fills the file system for every other program.
+bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why);
 
 // A command given the job on its standard input: argv run directly (a bare name looked up on
 // absolute PATH entries) from the home folder. The job is fed by a child process that outlives a

@@ -18,64 +18,16 @@
 #include "launch_test_support.h"
 #include "platform/launch_job.h"
 #include "platform/private_folder.h"
+#include "runs_fixture.h"
 
 namespace launch {
 namespace {
 
+using launchtest::FakeClock;
 using launchtest::readFile;
+using launchtest::Runs;
 using launchtest::writeFile;
 namespace fs = std::filesystem;
-
-// Time passes only when slept, and each sleep may do something to the job.
-class FakeClock : public platform::Clock {
- public:
-  std::int64_t nowMs() override { return now; }
-  // Starts at the real time, so that a job written by the test counts as changed just now, and
-  // moves only when slept, however slow the host.
-  std::int64_t realTimeNs() override { return startNs + now * 1000000 + aheadNs; }
-  const std::int64_t startNs = platform::systemClock().realTimeNs();
-  std::int64_t aheadNs = 0;
-  void sleepMs(std::int64_t ms) override {
-    now += ms;
-    ++sleeps;
-    if (onSleep) onSleep();
-  }
-  std::int64_t now = 0;
-  int sleeps = 0;
-  std::function<void()> onSleep;
-};
-
-class Runs : public launchtest::SpoolFolder {
- protected:
-  void SetUp() override {
-    SpoolFolder::SetUp();
-    out_ = dir_ / "out";
-    fs::create_directory(out_);
-    options_.settleMs = 0;
-    options_.lpt1 = out_.string();
-    options_.clock = &clock_;
-    options_.debug = &log_;
-    options_.cupsDestination = [] { return std::optional<std::string>(); };
-  }
-
-  ExitStatus run(const std::string& launcher) {
-    options_.launcher = launcher;
-    return runLauncher(options_);
-  }
-
-  std::vector<std::string> printed() {
-    std::vector<std::string> contents;
-    for (const auto& entry : fs::directory_iterator(out_)) contents.push_back(readFile(entry));
-    return contents;
-  }
-
-  bool has(const std::string& name) { return fs::exists(fs::symlink_status(spool_ / name)); }
-
-  fs::path out_;
-  FakeClock clock_;
-  std::ostringstream log_;
-  LaunchOptions options_;
-};
 
 TEST_F(Runs, PrintsTheJobThenDeletesItAndItsHelpers) {
   const std::string job("%!PS\n\xff\0\r\n\x1a", 9);
@@ -149,11 +101,15 @@ TEST_F(Runs, RefusedScriptsRunNoLine) {
 TEST_F(Runs, RefusesAScriptOutsideTheWorkingFolder) {
   writeFile(spool_ / "A.PS", "job");
   writeFile(dir_ / "APS.bat", "del A.PS");
+  // A script of that name in the working folder too, one we would run: only the launcher's
+  // folder keeps it from running.
+  writeFile(spool_ / "APS.bat", "del A.PS");
   writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(dir_ / "APS.bat")));
   EXPECT_EQ(run("APS.pif"), kRefused);
   writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_) + "\\..\\APS.bat"));
   EXPECT_EQ(run("APS.pif"), kRefused);
   // A link in the folder that leads out of it.
+  fs::remove(spool_ / "APS.bat");
   if (!launchtest::makeSymlink(dir_ / "APS.bat", spool_ / "APS.bat")) GTEST_SKIP() << "no links";
   writeFile(spool_ / "APS.pif", launchtest::launcherBytes(dos(spool_ / "APS.bat")));
   EXPECT_EQ(run("APS.pif"), kRefused);

@@ -34,7 +34,7 @@ bool writeTo(void* fd, const char* data, std::size_t size) {
     ::_exit(shortened ? kChanged : 1);
   }
   FileStamp now;
-  if (!stampOf(job, now) || now != settled) {
+  if (!stampOf(job, now) || !now.sameContent(settled)) {
     ::kill(command, SIGKILL);
     ::_exit(kChanged);
   }
@@ -90,6 +90,8 @@ std::string lastLines(const std::string& text) {
 class CommandSink : public Sink {
  public:
   CommandSink(std::vector<std::string> argv, bool quiet) : argv_(std::move(argv)), quiet_(quiet) {}
+
+  bool takesBack() const override { return false; }
 
   bool print(int jobFd, const FileStamp& settled) override {
     int pipeFds[2];

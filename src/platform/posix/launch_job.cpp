@@ -82,6 +82,22 @@ std::string JobFile::key() const {
   return std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino);
 }
 
+bool JobFile::identity(const FileStamp& settled, JobIdentity& out) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  out = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), settled.size,
+         settled.mtimeNs};
+  return true;
+}
+
+bool JobFile::facts(JobFacts& out) const {
+  struct stat st;
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return false;
+  out = {static_cast<std::uint64_t>(st.st_size), static_cast<std::uint64_t>(st.st_blocks) * 512,
+         static_cast<std::uint64_t>(st.st_nlink)};
+  return true;
+}
+
 namespace {
 
 // Immutable and append-only files, and folders, refuse a deletion even to their owner.
@@ -146,13 +162,18 @@ bool JobFile::printTo(Sink& sink, const FileStamp& settled) const {
 }
 
 JobFile::Removal JobFile::removeName() {
+  nameless_ = false;
   bool missing = false;
   if (!sameAsName(missing)) {
     if (missing) return Removal::Missing;
     error_ = name_ + ": now names another file";
     return Removal::Replaced;
   }
-  if (::unlink(name_.c_str()) == 0) return Removal::Removed;
+  if (::unlink(name_.c_str()) == 0) {
+    struct stat st;
+    nameless_ = ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+    return Removal::Removed;
+  }
   if (errno == ENOENT) return Removal::Missing;
   failWith(error_, name_);
   return Removal::Failed;

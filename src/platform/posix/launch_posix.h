@@ -72,6 +72,11 @@ int waitChild(pid_t pid);
 
 bool stampOf(int fd, FileStamp& out);
 
+// The printer folder at path, opened: a real folder (its last level no symbolic link, and no link
+// on the way in a folder anyone may write) owned by this user or root. With create, missing levels
+// are made, each from its parent's handle. An invalid handle with the reason otherwise.
+UniqueFd openPrinterFolder(const std::string& path, bool create, std::string& error);
+
 // Hands the first size bytes of the job, from its start, to send in pieces. False as soon as send
 // or a read fails, or when the job ends short of size (then shortened is set).
 bool sendJob(int job, std::uint64_t size,

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,8 @@ bool writeTo(void* fd, const char* data, std::size_t size) {
 class DetachedSink : public Sink {
  public:
   DetachedSink(UniqueFd fd, off_t appendStart) : fd_(std::move(fd)), appendStart_(appendStart) {}
+
+  bool takesBack() const override { return appendStart_ >= 0; }
 
   bool print(int jobFd, const FileStamp& settled) override {
     int pipeFds[2];
@@ -73,7 +76,7 @@ class DetachedSink : public Sink {
       return 1;
     }
     FileStamp now;
-    if (!stampOf(jobFd, now) || now != settled) {
+    if (!stampOf(jobFd, now) || !now.sameContent(settled)) {
       takeBack(reason);
       return reason = "the job changed while printing", kChanged;
     }
@@ -122,7 +125,7 @@ class FolderSink : public Sink {
   bool print(int jobFd, const FileStamp& settled) override {
     if (!copy(jobFd, settled.size)) return abort(), false;
     FileStamp now;
-    if (!stampOf(jobFd, now) || now != settled) {
+    if (!stampOf(jobFd, now) || !now.sameContent(settled)) {
       changed_ = true;
       error_ = "the job changed while printing";
       return abort(), false;
@@ -220,19 +223,10 @@ class FolderSink : public Sink {
   bool unnamed_;
 };
 
-// mkdir -p: each missing level, readable by others as a printer's output usually is.
-bool makeFolders(const std::string& path) {
-  for (std::size_t end = path.find('/', 1); end != std::string::npos;
-       end = path.find('/', end + 1)) {
-    if (::mkdir(path.substr(0, end).c_str(), 0755) != 0 && errno != EEXIST) return false;
-  }
-  return true;
-}
-
-std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string& jobName,
-                                     std::string& error) {
-  UniqueFd dir(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir) return failWith(error, path), nullptr;
+std::unique_ptr<Sink> openFolderSink(const std::string& path, bool create,
+                                     const std::string& jobName, std::string& error) {
+  UniqueFd dir = openPrinterFolder(path, create, error);
+  if (!dir) return nullptr;
   // Jobs written into the spool folder itself would come back as new jobs, for ever.
   struct stat sink, spool;
   if (::fstat(dir.get(), &sink) != 0 || ::stat(".", &spool) != 0)
@@ -255,6 +249,19 @@ std::unique_ptr<Sink> openFolderSink(const std::string& path, const std::string&
 
 }  // namespace
 
+bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why) {
+  struct stat st;
+  struct statvfs fs;
+  if (::stat(path.c_str(), &st) != 0 || !(S_ISDIR(st.st_mode) || S_ISREG(st.st_mode)) ||
+      ::statvfs(path.c_str(), &fs) != 0)
+    return true;
+  const std::uint64_t room = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+  if (room >= bytes) return true;
+  why = path + ": " + std::to_string(room) + " bytes free, too few for the job's " +
+        std::to_string(bytes);
+  return false;
+}
+
 std::string defaultDevice() {
   return "/dev/lp0";
 }
@@ -265,11 +272,11 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     // Only a name ending in '/' says "a folder": that one is made, a missing device never is.
-    if (errno != ENOENT || path.empty() || path.back() != '/' || !makeFolders(path))
+    if (errno != ENOENT || path.empty() || path.back() != '/')
       return failWith(error, path), nullptr;
-    return openFolderSink(path, jobName, error);
+    return openFolderSink(path, true, jobName, error);
   }
-  if (S_ISDIR(st.st_mode)) return openFolderSink(path, jobName, error);
+  if (S_ISDIR(st.st_mode)) return openFolderSink(path, false, jobName, error);
   if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode) && !S_ISREG(st.st_mode)) {
     error = path + ": neither a character device, a FIFO, a folder nor a regular file";
     return nullptr;

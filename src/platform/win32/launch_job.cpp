@@ -106,6 +106,25 @@ std::string JobFile::key() const {
                         info.nFileIndexLow);
 }
 
+bool JobFile::identity(const FileStamp& settled, JobIdentity& out) const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (fd_ == -1 || !::GetFileInformationByHandle(asHandle(fd_), &info)) return false;
+  out = {info.dwVolumeSerialNumber,
+         (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, settled.size,
+         settled.mtimeNs};
+  return true;
+}
+
+bool JobFile::facts(JobFacts& out) const {
+  FILE_STANDARD_INFO info;
+  if (fd_ == -1 ||
+      !::GetFileInformationByHandleEx(asHandle(fd_), FileStandardInfo, &info, sizeof info))
+    return false;
+  out = {static_cast<std::uint64_t>(info.EndOfFile.QuadPart),
+         static_cast<std::uint64_t>(info.AllocationSize.QuadPart), info.NumberOfLinks};
+  return true;
+}
+
 bool JobFile::deletable(std::string& why) const {
   if (fd_ == -1) return why = name_ + ": not open", false;
   // The right to delete, asked of the file system itself (ACLs, read-only files, shares), on a
@@ -151,6 +170,7 @@ long long JobFile::readAt(std::uint64_t offset, char* buffer, std::size_t size) 
 }
 
 JobFile::Removal JobFile::removeName() {
+  nameless_ = false;
   if (fd_ == -1) return Removal::Missing;
   // The right to delete is taken only now, on a handle of its own: held from the start it would
   // turn away a writer reopening the job. Checked and deleted through that one handle, it is this
@@ -169,6 +189,11 @@ JobFile::Removal JobFile::removeName() {
     error_ = name_ + ": now names another file";
     return Removal::Replaced;
   }
+  // The file goes with its last handle only when this is its one name.
+  FILE_STANDARD_INFO standard;
+  const bool lastName =
+      ::GetFileInformationByHandleEx(named.get(), FileStandardInfo, &standard, sizeof standard) &&
+      standard.NumberOfLinks == 1;
   FILE_DISPOSITION_INFO disposition = {TRUE};
   if (!::SetFileInformationByHandle(named.get(), FileDispositionInfo, &disposition,
                                     sizeof disposition)) {
@@ -177,6 +202,7 @@ JobFile::Removal JobFile::removeName() {
   }
   named.reset();
   close();  // the name is free once the last handle goes
+  nameless_ = lastName;
   return Removal::Removed;
 }
 

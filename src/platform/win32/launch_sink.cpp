@@ -208,6 +208,22 @@ std::unique_ptr<Sink> openDevice(const std::string& path, std::string& error) {
 
 }  // namespace
 
+bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (path.empty() || isPortName(path) || attributes == INVALID_FILE_ATTRIBUTES) return true;
+  std::string folder = path;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const std::size_t slash = path.find_last_of("\\/");
+    folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  }
+  ULARGE_INTEGER room;
+  if (!::GetDiskFreeSpaceExA(folder.c_str(), &room, nullptr, nullptr) || room.QuadPart >= bytes)
+    return true;
+  why = path + ": " + std::to_string(room.QuadPart) + " bytes free, too few for the job's " +
+        std::to_string(bytes);
+  return false;
+}
+
 std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& jobName,
                                    std::string& error) {
   if (path.empty()) return error = "no printer named", nullptr;

@@ -34,7 +34,11 @@ LogCount countLog(const TempFolder& folder) {
 
 TEST(LauncherStarts, BoundedQueuedMergedAndDrained) {
   TempFolder program, spool;
-  program.write("fake", "#!/bin/sh\necho \"+ $1\" >>log\nsleep 0.3\necho \"- $1\" >>log\n");
+  // Nothing ends before every launch has been asked for, however slow the machine: the asks
+  // again below must find their launches still waiting.
+  program.write("fake",
+                "#!/bin/sh\necho \"+ $1\" >>log\nwhile [ ! -e go ]; do sleep 0.05; done\n"
+                "sleep 0.1\necho \"- $1\" >>log\n");
   chmod(program.path("fake").c_str(), 0755);
   platform::overrideLauncherProgram(program.path("fake"));
   const int jobs = 150;
@@ -47,6 +51,7 @@ TEST(LauncherStarts, BoundedQueuedMergedAndDrained) {
     ASSERT_GT(platform::shellExecute("j" + std::to_string(i) + ".pif", spool.dos()), 32);
   // The queue is first come, first served: when this one has ended, every other has.
   ASSERT_GT(platform::shellExecute("last.pif", spool.dos()), 32);
+  spool.write("go", "");
   LogCount count;
   for (int waited = 0; waited < 600 && !count.sentinelEnded; ++waited) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -38,3 +38,14 @@ struct JobFacts {
 };
 
 }  // namespace platform
+
+namespace platform {
+
+// Reads text() back; anything else is refused whole.
+bool parseIdentity(const std::string& text, JobIdentity& identity);
+
+// The identity of the file a host path names, never through a link; false when it names no
+// ordinary file.
+bool identityOf(const std::string& hostPath, JobIdentity& identity);
+
+}  // namespace platform

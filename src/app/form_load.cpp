@@ -7,6 +7,7 @@
 #include "platform/dos_path.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "queue/job_state.h"
 #include "text/text.h"
 
 void frmMain::Form_Load() {
@@ -24,7 +25,7 @@ void frmMain::Form_Load() {
       platform::toHostPath(PrintingDir, host))
     std::fprintf(stderr,
                  "lptspool: the spool folder %s cannot be created; waiting for it to exist\n",
-                 host.c_str());
+                 queue::printableText(host).c_str());
   startTracking();
   setStatus("Avstängd");
   toolkit_.doEvents();

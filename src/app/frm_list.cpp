@@ -76,9 +76,10 @@ void frmList::Refresh() {
   cmdRemove->setEnabled(!rows.empty());
   std::string folder = main_.PrintingDir;
   platform::toHostPath(main_.PrintingDir, folder);  // the folder as the user's own tools name it
-  std::string text = main_.printerProblem.empty()
-                         ? std::to_string(rows.size()) + " dokument i " + queue::printable(folder)
-                         : "Skrivaren fungerar inte: " + main_.printerProblem;
+  std::string text =
+      main_.printerProblem.empty()
+          ? std::to_string(rows.size()) + " dokument i " + queue::printableText(folder)
+          : "Skrivaren fungerar inte: " + main_.printerProblem;
   if (!note_.empty()) text += "\n" + note_;
   lblPrinter->setCaption(text);
 }

@@ -134,14 +134,14 @@ int printCheck(const std::string& dosFolder) {
   const std::optional<std::string> cups = launch::probeCupsDestination();
   const PrinterCheck check = checkPrinter(lpt1, cups, host);
   const bool folderExists = platform::probePath(host).kind == platform::PathProbe::Kind::Folder;
-  std::printf("Spool folder:  %s%s\n", queue::printable(host).c_str(),
+  std::printf("Spool folder:  %s%s\n", queue::printableText(host).c_str(),
               folderExists ? "" : " (missing; the server creates it)");
-  std::printf("Printer:       %s (%s)\n", queue::printable(check.printer).c_str(),
-              lpt1 && !lpt1->empty() ? ("LPT1=" + queue::printable(*lpt1)).c_str()
+  std::printf("Printer:       %s (%s)\n", queue::printableText(check.printer).c_str(),
+              lpt1 && !lpt1->empty() ? ("LPT1=" + queue::printableText(*lpt1)).c_str()
                                      : "LPT1 unset: the CUPS default, else /dev/lp0");
   std::printf("Can print:     %s%s%s\n", check.works ? "yes" : "no",
-              check.problem.empty() ? "" : ": ", queue::printable(check.problem).c_str());
-  std::printf("CUPS default:  %s\n", cups ? queue::printable(*cups).c_str() : "none");
+              check.problem.empty() ? "" : ": ", queue::printableText(check.problem).c_str());
+  std::printf("CUPS default:  %s\n", cups ? queue::printableText(*cups).c_str() : "none");
   return check.works ? 0 : 1;
 }
 
@@ -149,5 +149,5 @@ std::string startupPrinterProblem(const std::string& dosFolder) {
   const std::optional<std::string> lpt1 = lpt1Setting();
   const PrinterCheck check = checkPrinter(
       lpt1, fromCups(lpt1) ? launch::probeCupsDestination() : std::nullopt, hostOf(dosFolder));
-  return check.works ? "" : queue::printable(check.problem);
+  return check.works ? "" : queue::printableText(check.problem);
 }

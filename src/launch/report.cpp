@@ -27,8 +27,9 @@ void keep(const std::string& job, queue::Kind state, const std::string& reason) 
 void report(const std::string& job, queue::Kind state, const std::string& reason) {
   keep(job, state, reason);
   if (!reportStream) return;
-  *reportStream << "lptspool-launch: " << job << ' ' << queue::wordsOf(state).launcher;
-  if (!reason.empty()) *reportStream << ": " << reason;
+  *reportStream << "lptspool-launch: " << queue::printable(job) << ' '
+                << queue::wordsOf(state).launcher;
+  if (!reason.empty()) *reportStream << ": " << queue::printableText(reason);
   *reportStream << '\n';
 }
 

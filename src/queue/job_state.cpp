@@ -119,21 +119,6 @@ JobRecord advance(const std::optional<JobRecord>& previous, const std::string& n
   return next;
 }
 
-std::string printable(const std::string& text) {
-  static const char* hex = "0123456789abcdef";
-  std::string out;
-  for (unsigned char c : text) {
-    if (c < 0x20 || c == 0x7f) {
-      out += "\\x";
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 std::string clockTime(std::int64_t when, std::int64_t now) {
   const std::tm t = localTime(when), today = localTime(now);
   char text[32];
@@ -145,7 +130,7 @@ std::string clockTime(std::int64_t when, std::int64_t now) {
 }
 
 std::string swedishState(const JobRecord& r, std::int64_t now) {
-  const std::string reason = printable(r.reason);
+  const std::string reason = printableText(r.reason);
   switch (r.kind) {
     case Kind::Queued:
       return "Väntar";
@@ -166,13 +151,13 @@ std::string swedishState(const JobRecord& r, std::int64_t now) {
 }
 
 std::string reasonText(const JobRecord& r, std::int64_t now) {
-  return printable(r.reason) + triesNote(r, now, false);
+  return printableText(r.reason) + triesNote(r, now, false);
 }
 
 std::string stderrLine(const JobRecord& r) {
   const char* word = wordsOf(r.kind).server;
   if (!word) return "";
-  const std::string reason = printable(r.reason);
+  const std::string reason = printableText(r.reason);
   if (reason.empty()) return printable(r.name) + ' ' + word;
   // What was printed is told as an aside; why a job waits is the point of the line.
   return printable(r.name) + ' ' + word +

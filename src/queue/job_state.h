@@ -29,9 +29,14 @@ bool decode(const std::string& bytes, JobRecord& record);
 JobRecord advance(const std::optional<JobRecord>& previous, const std::string& name, Kind kind,
                   const std::string& reason, std::int64_t pid, std::int64_t now);
 
-// Control bytes shown as \xNN, so that a hostile name or a printer's output cannot drive the
-// terminal or split a line.
-std::string printable(const std::string& text);
+// A name as it is shown anywhere (stderr, --queue, the list): control characters (C0 and C1),
+// invisible and reordering characters, bytes that are not UTF-8 and the backslash itself as \xNN,
+// one per byte. A hostile name cannot drive the terminal, split a line or pass for another name,
+// and every shown name reads back to the one name it came from.
+std::string printable(const std::string& name);
+// A message or a path shown the same way, but with its backslashes as they are: Windows paths
+// in a printer's reason stay readable.
+std::string printableText(const std::string& text);
 
 // Local time as HH:MM on the day of `now`, else YYYY-MM-DD HH:MM.
 std::string clockTime(std::int64_t when, std::int64_t now);

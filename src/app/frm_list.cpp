@@ -95,11 +95,15 @@ void frmList::cmdRemove_Click() {
   if (name.empty()) return;
   const std::string shown = queue::printable(name);
   if (!confirmRemoval("Ta bort " + shown + " ur kön?\nFilen flyttas till papperskorgen.")) return;
-  // The trash keeps a job removed by mistake; without one the job is deleted.
+  // The trash keeps a job removed by mistake. Without one of the user's own, the job is deleted
+  // for good only when the user says so again, knowing it cannot be put back.
   if (toolkit_.moveToTrash(main_.PrintingDir, name))
     note_ = shown + " ligger i papperskorgen.";
+  else if (!confirmRemoval("Papperskorgen kan inte ta emot " + shown +
+                           ".\nTa bort den för gott? Den kan inte återställas."))
+    note_ = shown + " ligger kvar i kön.";
   else if (platform::deleteSpoolFile(main_.PrintingDir, name))
-    note_ = shown + " är borttagen.";
+    note_ = shown + " är borttagen för gott.";
   else
     note_ = shown + " kunde inte tas bort.";
   Refresh();

@@ -16,6 +16,15 @@
 #include "platform/qt/qt_toolkit.h"
 #include "queue/job_list.h"
 
+// The Qt toolkit, with a desktop whose trash can be taken away.
+class TrashToolkit : public qtui::QtToolkit {
+ public:
+  bool moveToTrash(const std::string& folder, const std::string& name) override {
+    return trashWorks && qtui::QtToolkit::moveToTrash(folder, name);
+  }
+  bool trashWorks = true;
+};
+
 class ListTest : public QObject {
   Q_OBJECT
 
@@ -23,6 +32,7 @@ class ListTest : public QObject {
   void init();
   void cleanup();
   void rowsStatesRemovalAndRefresh();
+  void withoutATrashAJobIsDeletedOnlyAfterASecondYes();
 
  private:
   static QWidget* topLevel(const char* name) {
@@ -49,7 +59,7 @@ class ListTest : public QObject {
   }
 
   QTemporaryDir spool_, data_;
-  std::unique_ptr<qtui::QtToolkit> toolkit_;
+  std::unique_ptr<TrashToolkit> toolkit_;
   std::unique_ptr<frmMain> form_;
 };
 
@@ -61,7 +71,7 @@ void ListTest::init() {
   const QByteArray option = "PRINTINGDIR=" + spool_.path().toLocal8Bit() + "/";
   const char* argv[] = {"lptspool", option.constData()};
   platform::setArguments(2, argv);
-  toolkit_ = std::make_unique<qtui::QtToolkit>();
+  toolkit_ = std::make_unique<TrashToolkit>();
   form_ = std::make_unique<frmMain>(*toolkit_);
   form_->say = [](const std::string&) {};
   form_->printerProblem = "/home/me/printed: No such file or directory";
@@ -135,6 +145,43 @@ void ListTest::rowsStatesRemovalAndRefresh() {
   click("cmdCloseList");
   QVERIFY(!list->isVisible());
   QVERIFY(!timer->isActive());
+}
+
+void ListTest::withoutATrashAJobIsDeletedOnlyAfterASecondYes() {
+  write("KEEP.PS", "1");
+  toolkit_->trashWorks = false;
+  form_->cmdShow->setEnabled(true);
+  form_->cmdShow_Click();
+  QWidget* list = topLevel("frmList");
+  auto* table = list->findChild<QTableWidget*>(QStringLiteral("lvwJobs"));
+  auto* heading = list->findChild<QLabel*>(QStringLiteral("lblPrinter"));
+  QStringList questions;
+  QList<bool> answers;
+  form_->list->confirmRemoval = [&](const std::string& question) {
+    questions << QString::fromStdString(question);
+    return !answers.isEmpty() && answers.takeFirst();
+  };
+  const auto remove = [&](QList<bool> say) {
+    answers = say;
+    questions.clear();
+    table->selectRow(table->findItems(QStringLiteral("KEEP.PS"), Qt::MatchExactly)[0]->row());
+    click("cmdRemove");
+  };
+
+  // Yes to the removal, no to deleting it for good: the job stays, and the list says so.
+  remove({true, false});
+  QCOMPARE(questions.size(), 2);
+  QVERIFY2(questions[1].contains("för gott"), qPrintable(questions[1]));
+  QVERIFY(QFile::exists(spool_.filePath("KEEP.PS")));
+  QVERIFY2(heading->text().contains("KEEP.PS ligger kvar"), qPrintable(heading->text()));
+
+  // Yes twice: deleted, and not said to be in the trash.
+  remove({true, true});
+  QCOMPARE(questions.size(), 2);
+  QVERIFY(!QFile::exists(spool_.filePath("KEEP.PS")));
+  QVERIFY(!QDir(data_.filePath("Trash/files")).exists(QStringLiteral("KEEP.PS")));
+  QVERIFY(!heading->text().contains("papperskorgen"));
+  QVERIFY2(heading->text().contains("borttagen för gott"), qPrintable(heading->text()));
 }
 
 int main(int argc, char** argv) {

@@ -13,6 +13,7 @@
 #include "platform/dos_path.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_units.h"
+#include "platform/trash.h"
 
 namespace qtui {
 namespace {
@@ -194,9 +195,10 @@ bool QtToolkit::ask(ui::Window& owner, const std::string& title, const std::stri
 }
 
 bool QtToolkit::moveToTrash(const std::string& dosFolder, const std::string& name) {
-  bool ok = false;
-  const QString path = hostName(dosFolder, name, ok);
-  return ok && QFile::moveToTrash(path);
+  // Our own trash code, not Qt's: Qt's falls back to the working directory when the data folder
+  // is missing, and takes a top directory's .Trash-<uid> whoever owns it.
+  std::string host, error;
+  return platform::toHostPath(dosFolder, host) && platform::moveToTrash(host, name, error);
 }
 
 bool QtToolkit::openFolder(const std::string& dosPath) {

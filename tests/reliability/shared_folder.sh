@@ -172,7 +172,127 @@ LP
   echo "FIGURES planted: his lp and lpstat ran 0 times; lp ran from the home folder"
 }
 
+# A 1777 spool folder the server's user owns (the troubleshooting advice): he may delete anyone's
+# job there, so another user's jobs reach the launcher.
+own_spool() { chown $server_uid "$d/spool"; }
+in_spool() { [ -e "$d/spool/$1" ]; }
+gone_from_spool() { ! in_spool "$1"; }
+
+# The other user renames his job the moment its copy appears in the printer folder, over and
+# over: it comes out once, is deleted, and the server says so on stderr.
+renamed_after_printing() {
+  setup_tree renamed
+  own_spool
+  job_bytes his 260000 >"$d/src/his"
+  as_other sh -c "cat >'$d/spool/.in' && mv '$d/spool/.in' '$d/spool/HIS.PS'" <"$d/src/his"
+  setpriv --reuid=$other_uid --regid=$other_uid --clear-groups sh -c "n=0
+    while [ -d '$d/spool' ]; do
+      c=\$(ls '$d/out' | wc -l)
+      if [ \"\$c\" -gt \"\$n\" ]; then
+        n=\$c
+        for f in '$d/spool'/HIS*.PS; do [ -e \"\$f\" ] && mv \"\$f\" '$d/spool/HIS'\$n'.PS'; done
+      fi
+      sleep 0.01
+    done" 2>/dev/null &
+  echo $! >>"$tmp/pids"
+  start_server_as renamed
+  wait_for 60 printed_once his || fail "renamed: his job was not printed"
+  ticks_pass renamed
+  ticks_pass renamed
+  [ "$(printed his)" -eq 1 ] || fail "renamed: his job came out $(printed his) times"
+  [ -z "$(ls "$d/spool" | grep '^HIS')" ] || fail "renamed: his job stayed as $(ls "$d/spool" | grep '^HIS')"
+  grep -q "HIS.* printed" "$tmp/renamed.err" || fail "renamed: no stderr line for the print"
+  echo "FIGURES renamed: a 20 MB job renamed after each copy printed $(printed his) time in 5 ticks"
+}
+
+# The printer folder (LPT1=.../pub/out/) lies in a 1777 folder and does not exist yet. The other
+# user plants it first: a link to the user's own folder, then a real folder of his. Neither gets
+# a job; the job waits with the reason; once he is gone, the server makes the folder and prints.
+planted_printer_folder() {
+  setup_tree plantedout
+  mkdir -p "$d/pub" "$d/home/docs"
+  chmod 1777 "$d/pub"
+  chown $server_uid:$server_uid "$d/home/docs"
+  as_other ln -s "$d/home/docs" "$d/pub/out"
+  drop_as as_server pout POUT.PS
+  start_server_as plantedout LPT1="$d/pub/out/"
+  wait_for 40 grep -qs "pub/out.*symbolic link" "$tmp/plantedout.err" ||
+    fail "plantedout: no reason for the linked printer folder"
+  as_other sh -c "rm '$d/pub/out' && mkdir -m 777 '$d/pub/out'"
+  wait_for 40 grep -qs "belongs to user $other_uid" "$tmp/plantedout.err" ||
+    fail "plantedout: no reason for his printer folder"
+  [ -z "$(find "$d/home/docs" "$d/pub/out" -mindepth 1)" ] || fail "plantedout: a job went into a planted folder"
+  in_spool POUT.PS || fail "plantedout: the job was lost"
+  as_other rmdir "$d/pub/out"
+  wait_for 40 sh -c "grep -rqs '^LPTJOB pout\$' '$d/pub/out'" || fail "plantedout: not printed once the folder was free"
+  [ "$(stat -c %u "$d/pub/out")" -eq $server_uid ] || fail "plantedout: the new printer folder is not the user's"
+  echo "FIGURES plantedout: 0 jobs into his link or his folder; printed into the server's own folder after"
+}
+
+# Sparse and oversized jobs, the other user's and the user's own, in a root-owned 1777 folder:
+# nothing of them comes out, none is lost, the user's real jobs print.
+bounded_jobs() {
+  setup_tree bounded
+  as_other truncate -s 2G "$d/spool/BIG.PS"
+  for i in 1 2 3 4 5 6 7 8; do as_other truncate -s 100M "$d/spool/SPARSE$i.PS"; done
+  as_server truncate -s 100M "$d/spool/MYSPARSE.PS"
+  job_bytes toobig 2000 >"$d/src/toobig"
+  as_server sh -c "cat >'$d/spool/.in' && mv '$d/spool/.in' '$d/spool/TOOBIG.PS'" <"$d/src/toobig"
+  drop_as as_server small SMALL.PS
+  start_server_as bounded LPTSPOOL_MAX_JOB=64K
+  wait_for 40 printed_once small || fail "bounded: the user's small job was not printed"
+  ticks_pass bounded
+  size=$(du -sb "$d/out" | cut -f1)
+  [ "$size" -lt 1048576 ] || fail "bounded: $size bytes of output"
+  [ "$(printed toobig)" -eq 0 ] || fail "bounded: the job over LPTSPOOL_MAX_JOB printed"
+  for j in BIG SPARSE1 SPARSE8 MYSPARSE TOOBIG; do in_spool $j.PS || fail "bounded: $j.PS went"; done
+  echo "FIGURES bounded: a 2 GiB and nine 100 MiB sparse jobs and one over the limit: $size bytes of output"
+}
+
+# A job that is a second hard link to a (world-writable) file of the user's, in a folder the user
+# owns: refused, neither printed nor unlinked.
+hard_links() {
+  setup_tree linked
+  own_spool
+  as_server sh -c "echo 'LPTJOB notes' >'$d/home/notes.txt'; chmod 666 '$d/home/notes.txt'"
+  as_other ln "$d/home/notes.txt" "$d/spool/NOTES.PS" || fail "linked: the link could not be made"
+  drop_as as_server linkown LINKOWN.PS
+  start_server_as linked
+  wait_for 40 printed_once linkown || fail "linked: the user's job was not printed"
+  ticks_pass linked
+  [ "$(printed notes)" -eq 0 ] || fail "linked: the user's file printed through the link"
+  in_spool NOTES.PS && [ "$(stat -c %h "$d/home/notes.txt")" -eq 2 ] || fail "linked: the link went"
+  echo "FIGURES linked: the linked file printed 0 times, both names kept"
+}
+
+# Empty jobs, the user's and the other user's, before a printer that refuses empty input (as lp
+# does): deleted without asking the printer, which never rests for them.
+empty_jobs() {
+  setup_tree empty
+  own_spool
+  mkdir -p "$d/bin"
+  cat >"$d/bin/fakelp" <<FAKELP
+#!/bin/sh
+f=\$(mktemp "$d/out/.part.XXXXXX")
+cat >"\$f"
+if [ -s "\$f" ]; then mv "\$f" "$d/out/job.\$\$"; else rm -f "\$f"; touch "$d/marks/asked"; exit 1; fi
+FAKELP
+  chmod 755 "$d/bin/fakelp"
+  as_server sh -c ": >'$d/spool/MINE.PS'"
+  as_other sh -c ": >'$d/spool/HIS.PS'"
+  drop_as as_server full FULL.PS
+  start_server_as empty LPT1="|$d/bin/fakelp"
+  wait_for 40 printed_once full || fail "empty: the user's job was not printed"
+  wait_for 30 gone_from_spool MINE.PS || fail "empty: the user's empty job stayed"
+  wait_for 30 gone_from_spool HIS.PS || fail "empty: his empty job stayed"
+  ticks_pass empty
+  [ ! -e "$d/marks/asked" ] || fail "empty: the printer was asked to print an empty job"
+  ! grep -q "lpt1:" "$tmp/empty.err" || fail "empty: a printer failure: $(grep lpt1: "$tmp/empty.err")"
+  echo "FIGURES empty: 2 empty jobs deleted, the printer asked 0 times"
+}
+
 LPTSPOOL_SETTLE_MS=300
 export LPTSPOOL_SETTLE_MS
-run_scenarios cannot_delete squatted_helpers foreign_locks planted_commands foreign_helpers
+run_scenarios cannot_delete squatted_helpers foreign_locks planted_commands foreign_helpers \
+  renamed_after_printing planted_printer_folder bounded_jobs hard_links empty_jobs
 echo PASS

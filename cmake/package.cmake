@@ -52,8 +52,10 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads the SVG icon's plugins at run time; no binary links them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
-# The default printer is the CUPS default destination, reached through lp.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups-client")
+# The default printer is the CUPS default destination, reached through lp. Under a Wayland session
+# the window needs XWayland (X11 placement; Qt's xcb plugin comes with libqt6gui6); without it the
+# server runs without a window.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups-client, xwayland")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "folder print server for the desktop")
 # Below the summary line, one paragraph per empty line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Programs that can only print to a folder drop their PostScript jobs into one

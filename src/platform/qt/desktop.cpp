@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/process.h"
 #include "platform/qt/qt_toolkit.h"
@@ -27,20 +28,44 @@ void onQuitSignal(int) {
   errno = saved;
 }
 
-void chooseDisplay() {
-  if (std::getenv("QT_QPA_PLATFORM")) return;
-  const char* x11 = std::getenv("DISPLAY");
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (x11 && *x11) {
+// The platform asked for, with Qt's offscreen platform behind it: a display that does not answer
+// or a platform plugin that is missing makes Qt go on to the next platform instead of aborting.
+// True when a window can be hoped for; otherwise the reason has been said.
+bool chooseDisplay(std::string& wanted) {
+  if (const char* given = std::getenv("QT_QPA_PLATFORM"); given && *given) {
+    wanted = given;
+  } else if (const char* x11 = std::getenv("DISPLAY"); x11 && *x11) {
     // Placing the window and keeping it on top need X11; under Wayland that is XWayland.
-    setenv("QT_QPA_PLATFORM", "xcb", 1);
-  } else if (wayland && *wayland) {
-    std::fputs("lptspool: Wayland without XWayland (no DISPLAY): the window cannot be placed\n",
-               stderr);
+    wanted = "xcb";
   } else {
-    std::fputs("lptspool: no display found; running without a window (offscreen)\n", stderr);
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    std::fputs(wayland && *wayland
+                   ? "lptspool: Wayland without XWayland (no DISPLAY): running without a window "
+                     "(offscreen)\n"
+                   : "lptspool: no display found; running without a window (offscreen)\n",
+               stderr);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return false;
   }
+  if (wanted == "offscreen") return false;
+  setenv("QT_QPA_PLATFORM", (wanted + ";offscreen").c_str(), 1);
+  return true;
+}
+
+// Said once when Qt fell back to offscreen: which display or platform could not be used.
+void sayFallback(const std::string& wanted) {
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) return;
+  const char* x11 = std::getenv("DISPLAY");
+  if (wanted == "xcb" && x11 && *x11)
+    std::fprintf(stderr,
+                 "lptspool: the display %s cannot be used; running without a window "
+                 "(offscreen)\n",
+                 x11);
+  else
+    std::fprintf(stderr,
+                 "lptspool: the platform %s cannot be used; running without a window "
+                 "(offscreen)\n",
+                 wanted.c_str());
 }
 
 // The server shows no messages and keeps no log; Qt's own chatter is for developers only.
@@ -53,10 +78,12 @@ void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
 
 int runDesktop(int argc, char** argv,
                const std::function<std::shared_ptr<void>(ui::Toolkit&)>& start) {
-  chooseDisplay();
+  std::string wanted;
+  const bool windowHoped = chooseDisplay(wanted);
   qInstallMessageHandler(quietMessages);
   reapChildrenAutomatically();
   QApplication app(argc, argv);
+  if (windowHoped) sayFallback(wanted);
   QApplication::setApplicationName(QStringLiteral("lptspool"));
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -2,12 +2,13 @@
 # leftovers.sh COMMAND...: runs the test run and fails when it leaves something behind: a process
 # it started that is still alive, or a file in /tmp, /dev/shm or ~/.cache/lptspool. As root the
 # run gets an empty /tmp, /dev/shm and ~/.cache/lptspool of its own, so what is there afterwards
-# is the run's, however busy the machine; otherwise what appeared in them meanwhile counts.
+# is the run's, however busy the machine; otherwise what appeared in them meanwhile counts, except
+# the socket folders the machine's X and Wine servers make once and keep.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 0 ] && [ "$(id -u)" -eq 0 ]; then
-  case "$root/" in /tmp/* | /dev/shm/*) ;; # the tree itself would be hidden
+  case "$root/" in /dev/shm/*) ;; # the tree itself would be hidden
   *)
     # A network namespace of its own, too: X and D-Bus find their servers by abstract socket
     # names, which a private /tmp does not keep apart from other test runs on the machine.
@@ -19,8 +20,21 @@ if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 0 ] && [ "$(id -u)" -eq 0 ]; then
 fi
 if [ "${LPTSPOOL_LEFTOVERS_INNER:-0}" = 1 ]; then
   ip link set lo up
-  mount -t tmpfs -o mode=1777 lptspool-test-tmp /tmp
   mount -t tmpfs -o mode=1777 lptspool-test-shm /dev/shm
+  case "$root/" in
+  /tmp/*)
+    # A tree cloned under /tmp stays where it is: it is kept aside on /dev/shm while /tmp is
+    # replaced, then bound back to its own path.
+    mkdir /dev/shm/tree
+    mount --bind "$root" /dev/shm/tree
+    mount -t tmpfs -o mode=1777 lptspool-test-tmp /tmp
+    mkdir -p "$root"
+    mount --bind /dev/shm/tree "$root"
+    umount /dev/shm/tree
+    rmdir /dev/shm/tree
+    ;;
+  *) mount -t tmpfs -o mode=1777 lptspool-test-tmp /tmp ;;
+  esac
   # The X servers' socket folders, which a machine's /tmp always has.
   mkdir -m 1777 /tmp/.X11-unix /tmp/.ICE-unix
   # Where the programs keep their private folders when they have no runtime folder.
@@ -36,8 +50,12 @@ XDG_RUNTIME_DIR=$(mktemp -d /tmp/lptspool-test-runtime.XXXXXX)
 export LPTSPOOL_TEST_RUN XDG_RUNTIME_DIR
 runtime=$XDG_RUNTIME_DIR
 
+# The X servers' socket folders and Wine's server folder come with the first server the machine
+# starts and stay for good: not the run's leftovers.
 snapshot() {
-  find /tmp /dev/shm -mindepth 1 -maxdepth 1 ! -path "$runtime"
+  find /tmp /dev/shm -mindepth 1 -maxdepth 1 ! -path "$runtime" \
+    ! \( -type d \( -name .X11-unix -o -name .ICE-unix -o -name .XIM-unix -o -name .font-unix \
+    -o -name .Test-unix -o -name ".wine-$(id -u)" \) \)
   find "${HOME:-/nonexistent}/.cache/lptspool" 2>/dev/null || true
 }
 before=$(snapshot)

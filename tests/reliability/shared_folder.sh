@@ -9,6 +9,13 @@ server_uid=4711
 other_uid=4712
 as_server() { setpriv --reuid=$server_uid --regid=$server_uid --clear-groups "$@"; }
 as_other() { setpriv --reuid=$other_uid --regid=$other_uid --clear-groups "$@"; }
+# The server user runs the programs from a copy in the test's own tree: the build tree may lie in
+# a folder only its owner can enter (a home of mode 0700).
+mkdir -m 755 "$tmp/bin"
+cp "$bin/lptspool" "$bin/lptspool-launch" "$bin/print.txt" "$tmp/bin/"
+bin=$tmp/bin
+as_server test -x "$bin/lptspool-launch" -a -x "$bin/lptspool" -a -r "$bin/print.txt" ||
+  fail "the server user ($server_uid) cannot run the programs in $bin"
 
 # A scenario's tree: a 1777 spool folder, and the server user's home, private folder and printer
 # folder. A printer that is a folder prints each job as a file there.

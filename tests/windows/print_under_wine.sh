@@ -32,14 +32,13 @@ trap 'exit 1' INT TERM
 
 dos() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-# A private display: the server's timer runs in its window.
-n=60
-while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# A private display: the server's timer runs in its window. Xvfb picks a free number itself, so
+# runs side by side never take the same one.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$tmp/display" >/dev/null 2>&1 &
 pids="$pids $!"
-DISPLAY=:$n
+wait_for 20 test -s "$tmp/display" || fail "Xvfb did not start"
+DISPLAY=:$(head -n1 "$tmp/display")
 export DISPLAY
-wait_for 20 test -e "/tmp/.X11-unix/X$n" || fail "Xvfb did not start"
 
 start_cups
 add_queue office "$tmp/office"

@@ -49,6 +49,8 @@ frmMain::~frmMain() {
   tmrMove->setEnabled(false);
   tmrPrint->setEnabled(false);
   Form_Unload();
+  // A job printed since the last tick is said before the server goes.
+  if (tracker) tracker->finish();
   window->Resize = nullptr;
   window->WorkAreaChanged = nullptr;
   pichook->TrayGone = nullptr;

@@ -51,7 +51,8 @@ ExitStatus JobCopy::copy(platform::JobFile& job, std::optional<platform::JobIden
   if (printedAlready(jobFolder_, identity))
     return log(name + ": printed once already; deleted without printing again"), kDone;
   // Nothing to lose and nothing to send: no printer is asked, so it cannot fail on it.
-  if (settled.size == 0) return report(name, Kind::Printed, "empty, nothing to print"), kDone;
+  if (settled.size == 0)
+    return report(name, Kind::Printed, "empty, nothing to print", &identity), kDone;
   return print(job, settled, identity);
 }
 
@@ -115,7 +116,8 @@ ExitStatus JobCopy::print(platform::JobFile& job, const platform::FileStamp& set
     // What went cannot be called back; this content is not sent again, in part or whole.
     notePrinted(jobFolder_, identity);
     return report(name, Kind::Printed,
-                  "in part: " + sink->error() + "; printed whole once it has settled again"),
+                  "in part: " + sink->error() + "; printed whole once it has settled again",
+                  &identity),
            kLineFailed;
   }
   turn.worked();
@@ -128,9 +130,11 @@ ExitStatus JobCopy::print(platform::JobFile& job, const platform::FileStamp& set
   if (!job.stamp(now) || !now.sameContent(settled))
     return report(name, Kind::Printed,
                   std::to_string(settled.size) +
-                      " bytes; changed afterwards, so it stays and prints again once settled"),
+                      " bytes; changed afterwards, so it stays and prints again once settled",
+                  &identity),
            kLineFailed;
-  report(name, Kind::Printed, std::to_string(settled.size) + " bytes");
+  // Said of the file printed, whatever the name names by now.
+  report(name, Kind::Printed, std::to_string(settled.size) + " bytes", &identity);
   return kDone;
 }
 

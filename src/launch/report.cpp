@@ -12,7 +12,8 @@ bool storeTried = false;
 platform::JobStateStore store;
 
 // Opened at the first report: a launcher that leaves at once never touches the store.
-void keep(const std::string& job, queue::Kind state, const std::string& reason) {
+void keep(const std::string& job, queue::Kind state, const std::string& reason,
+          const platform::JobIdentity* identity) {
   if (stateFolder.empty()) return;
   if (!storeTried) {
     storeTried = true;
@@ -20,12 +21,21 @@ void keep(const std::string& job, queue::Kind state, const std::string& reason) 
     if (!store.open(stateFolder, error) && reportStream)
       *reportStream << "lptspool-launch: job states cannot be kept: " << error << '\n';
   }
-  if (store.isOpen()) queue::record(store, job, state, reason);
+  if (!store.isOpen()) return;
+  // The launcher runs in the spool folder. A file that is gone leaves an identity that matches
+  // no job: its state is dropped at the next tick, except "printed", which is said.
+  platform::JobIdentity file;
+  if (identity)
+    file = *identity;
+  else
+    platform::identityOf(job, file);
+  queue::record(store, job, file, state, reason);
 }
 }  // namespace
 
-void report(const std::string& job, queue::Kind state, const std::string& reason) {
-  keep(job, state, reason);
+void report(const std::string& job, queue::Kind state, const std::string& reason,
+            const platform::JobIdentity* identity) {
+  keep(job, state, reason, identity);
   if (!reportStream) return;
   *reportStream << "lptspool-launch: " << queue::printable(job) << ' '
                 << queue::wordsOf(state).launcher;

@@ -5,13 +5,17 @@
 #include <ostream>
 #include <string>
 
+#include "platform/job_identity.h"
 #include "queue/job_kind.h"
 
 namespace launch {
 
 // Records the job's state (never Queued: that is the absence of a report) and the reason for it.
 // job is the name in the spool folder.
-void report(const std::string& job, queue::Kind state, const std::string& reason);
+// The state is kept about the file the name names now, or about `identity` when the caller knows
+// which file it printed.
+void report(const std::string& job, queue::Kind state, const std::string& reason,
+            const platform::JobIdentity* identity = nullptr);
 
 // Reports are also kept as the job states of this spool folder (a host path), where the server,
 // its document list and --queue read them.

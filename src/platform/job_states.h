@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/job_identity.h"
+
 namespace platform {
 
 class JobStateStore {
@@ -31,6 +33,7 @@ struct SpoolFile {
   std::string name;
   std::int64_t size = 0;
   std::int64_t changed = 0;  // Unix time it arrived or last changed (its status change time)
+  JobIdentity identity;      // which file it is, for the state recorded about it
 };
 
 // The ordinary files of the folder that match the pattern (as the tick's enumeration finds them:

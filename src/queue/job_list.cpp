@@ -8,10 +8,20 @@ namespace queue {
 const char* const kUnusableName =
     "its name holds a character no batch script can carry (a control character, \" or \\)";
 
-std::optional<JobRecord> readRecord(const platform::JobStateStore& store, const std::string& name) {
+namespace {
+
+std::string keyOf(const std::string& name, const platform::JobIdentity& job) {
+  return name + '\n' + job.text();
+}
+
+}  // namespace
+
+std::optional<JobRecord> readRecord(const platform::JobStateStore& store, const std::string& name,
+                                    const platform::JobIdentity& job) {
   std::string bytes;
   JobRecord r;
-  if (!store.read(name, bytes) || !decode(bytes, r) || r.name != name) return std::nullopt;
+  if (!store.read(keyOf(name, job), bytes) || !decode(bytes, r) || r.name != name || r.job != job)
+    return std::nullopt;
   return r;
 }
 
@@ -24,27 +34,33 @@ std::vector<JobRecord> readRecords(const platform::JobStateStore& store) {
   return records;
 }
 
-void record(const platform::JobStateStore& store, const std::string& name, Kind kind,
-            const std::string& reason) {
-  store.write(name, encode(advance(readRecord(store, name), name, kind, reason,
-                                   platform::processId(), platform::unixTime())));
+void writeRecord(const platform::JobStateStore& store, const JobRecord& record) {
+  store.write(keyOf(record.name, record.job), encode(record));
+}
+
+void removeRecord(const platform::JobStateStore& store, const JobRecord& record) {
+  store.remove(keyOf(record.name, record.job));
+}
+
+void record(const platform::JobStateStore& store, const std::string& name,
+            const platform::JobIdentity& job, Kind kind, const std::string& reason) {
+  JobRecord next = advance(readRecord(store, name, job), name, kind, reason, platform::processId(),
+                           platform::unixTime());
+  next.job = job;
+  writeRecord(store, next);
 }
 
 std::vector<JobView> currentJobs(const platform::JobStateStore& store,
                                  const std::string& dosFolder) {
-  std::map<std::string, JobRecord> byName;
-  for (JobRecord& r : readRecords(store)) byName[r.name] = std::move(r);
   std::vector<JobView> jobs;
   for (platform::SpoolFile& file : platform::listSpoolFiles(dosFolder + "*.ps")) {
     JobView view{std::move(file), JobRecord{}};
     view.state.name = view.file.name;
-    const auto found = byName.find(view.file.name);
-    if (found != byName.end()) {
-      const JobRecord& r = found->second;
-      const bool stale =
-          (r.kind == Kind::Printing && !platform::processAlive(r.pid)) || r.kind == Kind::Printed;
-      if (!stale) view.state = r;
-    }
+    const std::optional<JobRecord> found = readRecord(store, view.file.name, view.file.identity);
+    // Printed and still there: it could not be deleted, and the launcher says so separately.
+    if (found && found->kind != Kind::Printed &&
+        !(found->kind == Kind::Printing && !platform::processAlive(found->pid)))
+      view.state = *found;
     jobs.push_back(std::move(view));
   }
   std::sort(jobs.begin(), jobs.end(), [](const JobView& a, const JobView& b) {
@@ -62,36 +78,85 @@ std::string queueText(const std::vector<JobView>& jobs, std::int64_t now) {
   return text;
 }
 
+namespace {
+
+// The line last said about a job, kept beside its record and written by the server alone, so that
+// a server started again says nothing it has said and nothing a launcher wrote meanwhile is lost.
+std::string saidKey(const std::string& recordKey) {
+  return recordKey + "\nsaid";
+}
+
+}  // namespace
+
+Tracker::Tracker(platform::JobStateStore store, std::string spoolHostFolder,
+                 std::function<void(const std::string&)> say)
+    : store_(std::move(store)), folder_(std::move(spoolHostFolder)), say_(std::move(say)) {
+  for (const JobRecord& r : readRecords(store_)) {
+    const std::string key = keyOf(r.name, r.job);
+    std::string said;
+    if (r.kind == Kind::Printed)
+      sayPrinted(r, ", before this start");  // printed after the last run had ended
+    else if (!inFolder(r, {r.name}))
+      forget(r);
+    else if (store_.read(saidKey(key), said))
+      said_[key] = said;
+  }
+}
+
+void Tracker::forget(const JobRecord& r) {
+  const std::string key = keyOf(r.name, r.job);
+  removeRecord(store_, r);
+  store_.remove(saidKey(key));
+  said_.erase(key);
+}
+
+bool Tracker::inFolder(const JobRecord& r, const std::set<std::string>& found) const {
+  platform::JobIdentity now;
+  return found.count(r.name) && platform::identityOf(folder_ + r.name, now) && now == r.job;
+}
+
+void Tracker::sayPrinted(const JobRecord& r, const char* aside) {
+  // Said once, then forgotten.
+  say_(stderrLine(r) + aside);
+  forget(r);
+}
+
+void Tracker::finish() {
+  for (const JobRecord& r : readRecords(store_))
+    if (r.kind == Kind::Printed) sayPrinted(r, "");
+}
+
 void Tracker::afterTick(const std::vector<std::string>& found,
                         const std::vector<std::string>& refused) {
   const std::int64_t now = platform::unixTime();
   for (const std::string& name : refused) {
-    const std::optional<JobRecord> old = readRecord(store_, name);
-    if (!old || old->kind != Kind::Unprintable || old->reason != kUnusableName)
-      store_.write(name, encode(advance(old, name, Kind::Unprintable, kUnusableName,
-                                        platform::processId(), now)));
+    platform::JobIdentity job;
+    if (!platform::identityOf(folder_ + name, job)) continue;
+    const std::optional<JobRecord> old = readRecord(store_, name, job);
+    if (old && old->kind == Kind::Unprintable && old->reason == kUnusableName) continue;
+    JobRecord next =
+        advance(old, name, Kind::Unprintable, kUnusableName, platform::processId(), now);
+    next.job = job;
+    writeRecord(store_, next);
   }
   const std::set<std::string> present(found.begin(), found.end());
   std::map<std::string, JobRecord> records;
   for (JobRecord& r : readRecords(store_)) {
-    if (r.kind == Kind::Printed) {
-      // Said once, then forgotten: a job of the same name later on is a new job.
-      say_(stderrLine(r));
-      store_.remove(r.name);
-      said_.erase(r.name);
-    } else if (!present.count(r.name)) {
-      store_.remove(r.name);  // removed by hand, or printed and its record lost
-    } else {
-      records.emplace(r.name, std::move(r));
-    }
+    if (r.kind == Kind::Printed)
+      sayPrinted(r, "");
+    else if (!inFolder(r, present))
+      forget(r);  // removed by hand, replaced, or printed and its record lost
+    else
+      records.emplace(keyOf(r.name, r.job), std::move(r));
   }
   for (auto it = said_.begin(); it != said_.end();)
-    it = present.count(it->first) ? std::next(it) : said_.erase(it);
-  for (const auto& [name, r] : records) {
+    it = records.count(it->first) ? std::next(it) : said_.erase(it);
+  for (const auto& [key, r] : records) {
     // Plain progress (queued, printing) says nothing; a try that fails again the same way neither.
     const std::string line = stderrLine(r);
-    if (line.empty() || said_[name] == line) continue;
-    said_[name] = line;
+    if (line.empty() || said_[key] == line) continue;
+    said_[key] = line;
+    store_.write(saidKey(key), line);
     say_(line);
   }
 }

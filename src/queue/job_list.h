@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,17 @@
 
 namespace queue {
 
-std::optional<JobRecord> readRecord(const platform::JobStateStore& store, const std::string& name);
+// A record is kept under the job's name and identity together: a new job under an old name never
+// meets the old job's state, and a printed job's record outlives a new job taking its name.
+std::optional<JobRecord> readRecord(const platform::JobStateStore& store, const std::string& name,
+                                    const platform::JobIdentity& job);
 std::vector<JobRecord> readRecords(const platform::JobStateStore& store);
+void writeRecord(const platform::JobStateStore& store, const JobRecord& record);
+void removeRecord(const platform::JobStateStore& store, const JobRecord& record);
 
 // Records a new state for the job, counting its tries.
-void record(const platform::JobStateStore& store, const std::string& name, Kind kind,
-            const std::string& reason);
+void record(const platform::JobStateStore& store, const std::string& name,
+            const platform::JobIdentity& job, Kind kind, const std::string& reason);
 
 struct JobView {
   platform::SpoolFile file;
@@ -26,8 +32,7 @@ struct JobView {
 };
 
 // Every *.ps job in the folder (DOS, ending in a backslash), oldest first, with what is known of
-// it. A "printing" whose launcher has died is queued again; a "printed" whose name is back in the
-// folder is a new job.
+// that very file. A "printing" whose launcher has died is queued again.
 std::vector<JobView> currentJobs(const platform::JobStateStore& store,
                                  const std::string& dosFolder);
 
@@ -36,16 +41,26 @@ std::string queueText(const std::vector<JobView>& jobs, std::int64_t now);
 
 // The server's side: after every tick, the names a batch script cannot carry are recorded, a line
 // goes to `say` for every job printed and for every job whose state or reason changed, and the
-// records of jobs that left the folder are dropped.
+// records of jobs that left the folder are dropped. A job is in the folder while its name names
+// the file the record is about. At start-up the records of jobs no longer there are dropped and
+// what an earlier run said of the others is not said again.
 class Tracker {
  public:
-  Tracker(platform::JobStateStore store, std::function<void(const std::string&)> say)
-      : store_(std::move(store)), say_(std::move(say)) {}
+  // spoolHostFolder: the folder's host path, ending in its separator.
+  Tracker(platform::JobStateStore store, std::string spoolHostFolder,
+          std::function<void(const std::string&)> say);
   void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
+  // The server stops: the jobs printed since the last tick are said now, not lost.
+  void finish();
   const platform::JobStateStore& store() const { return store_; }
 
  private:
+  bool inFolder(const JobRecord& record, const std::set<std::string>& found) const;
+  void sayPrinted(const JobRecord& record, const char* aside);
+  void forget(const JobRecord& record);
+
   platform::JobStateStore store_;
+  std::string folder_;
   std::function<void(const std::string&)> say_;
   std::map<std::string, std::string> said_;  // the last line said per job still in the folder
 };

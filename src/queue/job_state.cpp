@@ -60,14 +60,15 @@ std::string triesNote(const JobRecord& record, std::int64_t now, bool swedish) {
 }  // namespace
 
 std::string encode(const JobRecord& r) {
-  return "lptspool-state 1\nname=" + escaped(r.name) + "\nkind=" + wordsOf(r.kind).record +
-         "\nreason=" + escaped(r.reason) + "\ntries=" + std::to_string(r.tries) +
-         "\nsince=" + std::to_string(r.since) + "\nat=" + std::to_string(r.at) +
-         "\npid=" + std::to_string(r.pid) + "\n";
+  return "lptspool-state 2\nname=" + escaped(r.name) + "\njob=" + r.job.text() +
+         "\nkind=" + wordsOf(r.kind).record + "\nreason=" + escaped(r.reason) +
+         "\ntries=" + std::to_string(r.tries) + "\nsince=" + std::to_string(r.since) +
+         "\nat=" + std::to_string(r.at) + "\npid=" + std::to_string(r.pid) + "\n";
 }
 
 bool decode(const std::string& bytes, JobRecord& record) {
-  const std::string magic = "lptspool-state 1\n";
+  // A record of the first format names no job file: it is no record of any job now.
+  const std::string magic = "lptspool-state 2\n";
   if (bytes.compare(0, magic.size(), magic) != 0) return false;
   JobRecord r;
   int seen = 0;
@@ -86,6 +87,8 @@ bool decode(const std::string& bytes, JobRecord& record) {
       r.reason = unescaped(value);
     } else if (key == "kind") {
       if (!kindOfRecordWord(value, r.kind)) return false;
+    } else if (key == "job") {
+      if (!platform::parseIdentity(value, r.job)) return false;
     } else {
       std::int64_t* field = key == "tries"   ? &r.tries
                             : key == "since" ? &r.since
@@ -96,7 +99,7 @@ bool decode(const std::string& bytes, JobRecord& record) {
     }
     ++seen;
   }
-  if (seen != 7 || r.name.empty()) return false;
+  if (seen != 8 || r.name.empty()) return false;
   record = r;
   return true;
 }

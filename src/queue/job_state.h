@@ -6,12 +6,14 @@
 #include <optional>
 #include <string>
 
+#include "platform/job_identity.h"
 #include "queue/job_kind.h"
 
 namespace queue {
 
 struct JobRecord {
-  std::string name;  // the job's file name in the spool folder
+  std::string name;           // the job's file name in the spool folder
+  platform::JobIdentity job;  // which file: a new job under the name is not this one
   Kind kind = Kind::Queued;
   std::string reason;
   std::int64_t tries = 0;  // launcher runs that reached the printer

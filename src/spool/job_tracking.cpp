@@ -12,7 +12,9 @@ void frmMain::startTracking() {
     tracker.reset();
     return;
   }
-  tracker = std::make_unique<queue::Tracker>(store, [this](const std::string& line) { say(line); });
+  if (host.back() != '/' && host.back() != '\\') host += '/';
+  tracker =
+      std::make_unique<queue::Tracker>(store, host, [this](const std::string& line) { say(line); });
 }
 
 void frmMain::afterTick(const std::vector<std::string>& found,

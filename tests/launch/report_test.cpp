@@ -72,7 +72,8 @@ TEST_F(Reports, EachPrinterKindsFailureIsToldWithItsOwnReason) {
     ASSERT_TRUE(store.open(spool_.string(), error)) << error;
     const std::string queue = queue::queueText(queue::currentJobs(store, dos(spool_) + "\\"), 0);
     std::vector<std::string> said;
-    queue::Tracker server(store, [&](const std::string& line) { said.push_back(line); });
+    queue::Tracker server(store, spool_.string() + "/",
+                          [&](const std::string& line) { said.push_back(line); });
     server.afterTick(
         c.queueWord.empty() ? std::vector<std::string>{} : std::vector<std::string>{"JOB.PS"}, {});
     ASSERT_EQ(said.size(), 1u);

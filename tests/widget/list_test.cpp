@@ -91,8 +91,12 @@ void ListTest::rowsStatesRemovalAndRefresh() {
   write("bad\nname.ps", "1");
   const platform::JobStateStore& store = form_->tracker->store();
   auto launcher = [&](const char* name, queue::Kind kind, const char* reason, std::int64_t pid) {
-    store.write(name, queue::encode(queue::advance(queue::readRecord(store, name), name, kind,
-                                                   reason, pid, platform::unixTime())));
+    platform::JobIdentity job;
+    platform::identityOf(spool_.filePath(name).toStdString(), job);
+    queue::JobRecord r = queue::advance(queue::readRecord(store, name, job), name, kind, reason,
+                                        pid, platform::unixTime());
+    r.job = job;
+    queue::writeRecord(store, r);
   };
   launcher("FAIL.PS", queue::Kind::Failed, "lpt1: command exited with status 1", 1);
   launcher("FAIL.PS", queue::Kind::Failed, "lpt1: command exited with status 1", 2);

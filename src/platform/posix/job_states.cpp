@@ -12,6 +12,7 @@
 
 #include "platform/dos_path.h"
 #include "platform/files.h"
+#include "platform/posix/stat_identity.h"
 #include "platform/private_folder.h"
 
 namespace platform {
@@ -100,7 +101,7 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
     if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
       continue;
     files.push_back({entry->d_name, static_cast<std::int64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_ctim.tv_sec)});
+                     static_cast<std::int64_t>(st.st_ctim.tv_sec), identityOfStat(st)});
   }
   ::closedir(dir);
   return files;

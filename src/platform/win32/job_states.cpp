@@ -113,7 +113,10 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
     files.push_back({found.cFileName,
                      static_cast<std::int64_t>((static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) |
                                                found.nFileSizeLow),
-                     unixTimeOf(found.ftLastWriteTime)});
+                     unixTimeOf(found.ftLastWriteTime),
+                     {}});
+    // The file index is not in the listing: the file itself says which it is.
+    identityOf(folder + found.cFileName, files.back().identity);
   } while (FindNextFileA(find, &found));
   FindClose(find);
   return files;

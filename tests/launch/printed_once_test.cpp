@@ -5,8 +5,11 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
+
+#include <thread>
 
 #include "runs_fixture.h"
 
@@ -60,6 +63,46 @@ TEST_F(PrintedOnce, AJobRenamedTheMomentThePrinterTookItIsNotPrintedAgain) {
   EXPECT_EQ(run(writeJobFiles("BPS", serverScript("B.PS", "BPS"))), kDone) << log_.str();
   EXPECT_FALSE(has("B.PS"));
   EXPECT_EQ(printed(), std::vector<std::string>{"job"});
+}
+
+// A device cannot take back what it got: a job that changed while it went is told once as printed
+// in part, and its new content is printed whole.
+TEST_F(PrintedOnce, AJobChangedWhileADeviceTookItIsToldOnceThenPrintedWhole) {
+  const std::string job(1 << 20, 'j');  // far more than the FIFO holds
+  writeFile(spool_ / "A.PS", job);
+  const fs::path fifo = dir_ / "lp0";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  options_.lpt1 = fifo.string();
+  // Opened to read and write before each run: the device is there when the launcher opens it,
+  // and never sees an end.
+  auto readFromDevice = [&](int fd, std::size_t bytes, std::size_t changeAfter, std::string& got) {
+    char buffer[65536];
+    while (got.size() < bytes) {
+      const ssize_t n = read(fd, buffer, std::min(sizeof buffer, bytes - got.size()));
+      if (n <= 0) break;
+      if (got.size() < changeAfter && got.size() + n >= changeAfter)
+        std::ofstream(spool_ / "A.PS", std::ios::app) << "more";
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fd);
+  };
+  std::string first, second;
+  int fd = open(fifo.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  std::thread device([&, fd] { readFromDevice(fd, job.size(), 65536, first); });
+  const std::string pif = writeJobFiles("APS", serverScript("A.PS", "APS"));
+  EXPECT_EQ(run(pif), kLineFailed) << log_.str();
+  device.join();
+  EXPECT_EQ(first, job);
+  EXPECT_NE(log_.str().find("A.PS printed: in part"), std::string::npos) << log_.str();
+  log_.str("");
+  fd = open(fifo.c_str(), O_RDWR);
+  ASSERT_GE(fd, 0);
+  device = std::thread([&, fd] { readFromDevice(fd, job.size() + 4, std::string::npos, second); });
+  EXPECT_EQ(run(pif), kDone) << log_.str();
+  device.join();
+  EXPECT_EQ(second, job + "more");
+  EXPECT_FALSE(has("A.PS"));
 }
 
 // Root may delete anything but an immutable file; anyone else not in a folder he may not write.

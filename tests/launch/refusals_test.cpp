@@ -71,6 +71,7 @@ TEST_F(Refusals, APrinterFolderMustBeARealFolderOfThisUserOrRoot) {
   } cases[] = {
       {dir_ / "open" / "link", false},           // the folder itself a link
       {dir_ / "open" / "link" / "", false},      // the same with a slash
+      {dir_ / "mine" / "link", false},           // a link as the folder, wherever it lies
       {dir_ / "open" / "link" / "sub/", false},  // a link in a folder anyone may write
       {dir_ / "mine" / "link" / "sub/", true},   // a link only this user could have made
       {dir_ / "new" / "sub/", true},             // made

@@ -8,26 +8,8 @@
 #include "app/printer_check.h"
 #include "app/spool_folder.h"
 #include "platform/desktop.h"
+#include "platform/host_texts.h"
 #include "platform/process.h"
-
-namespace {
-
-void printUsage() {
-  std::printf(
-      "Usage: lptspool PRINTINGDIR=/path/to/folder\n"
-      "\n"
-      "Folder print server: every 7 seconds each *.ps job in the folder is sent, raw and\n"
-      "unchanged, to the printer behind lpt1 (set by the LPT1 environment variable; see\n"
-      "man lptspool), and removed once printed. The folder is created when missing.\n"
-      "The folder may also be given as PRINTINGDIR=\"Z:\\path\\to\\folder\\\" (drive Z: is /).\n"
-      "\n"
-      "  --queue    list the waiting jobs and their states (state, name, size, reason)\n"
-      "  --check    show the printer lpt1 stands for and whether it can work (status 1 if not)\n"
-      "  --help     show this text\n"
-      "  --version  show the version\n");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   bool listQueue = false, check = false;
@@ -35,7 +17,7 @@ int main(int argc, char** argv) {
     listQueue = listQueue || std::strcmp(argv[i], "--queue") == 0;
     check = check || std::strcmp(argv[i], "--check") == 0;
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      printUsage();
+      std::fputs(platform::helpText(), stdout);
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
@@ -49,7 +31,7 @@ int main(int argc, char** argv) {
   std::string folder, reason;
   if (!readPrintingDir(platform::commandLine(), folder, reason) ||
       (!listQueue && !check && !leavesRoomForJobs(folder, currentFieldRoom(), reason))) {
-    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    platform::refuseStart(reason);
     return 2;
   }
   if (listQueue) return printQueue(folder);

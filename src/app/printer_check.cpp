@@ -6,6 +6,7 @@
 #include "launch/runner.h"
 #include "launch/sink_choice.h"
 #include "platform/dos_path.h"
+#include "platform/host_texts.h"
 #include "platform/job_states.h"
 #include "platform/printer_probe.h"
 #include "queue/job_list.h"
@@ -138,10 +139,10 @@ int printCheck(const std::string& dosFolder) {
               folderExists ? "" : " (missing; the server creates it)");
   std::printf("Printer:       %s (%s)\n", queue::printableText(check.printer).c_str(),
               lpt1 && !lpt1->empty() ? ("LPT1=" + queue::printableText(*lpt1)).c_str()
-                                     : "LPT1 unset: the CUPS default, else /dev/lp0");
+                                     : platform::unsetLpt1Note());
   std::printf("Can print:     %s%s%s\n", check.works ? "yes" : "no",
               check.problem.empty() ? "" : ": ", queue::printableText(check.problem).c_str());
-  std::printf("CUPS default:  %s\n", cups ? queue::printableText(*cups).c_str() : "none");
+  std::printf("%s\n", queue::printableText(platform::printersLine(cups)).c_str());
   return check.works ? 0 : 1;
 }
 

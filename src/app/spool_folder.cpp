@@ -1,6 +1,7 @@
 #include "app/spool_folder.h"
 
 #include "platform/dos_path.h"
+#include "platform/host_texts.h"
 #include "spool/job_files.h"
 #include "spool/launcher_template.h"
 #include "text/text.h"
@@ -24,14 +25,17 @@ bool readPrintingDir(const std::string& commandLine, std::string& folder, std::s
   const size_t at = upperAscii(commandLine).find(keyword);
   if (at == std::string::npos) {
     const bool named = upperAscii(commandLine).find("PRINTINGDIR=") != std::string::npos;
-    reason = named ? std::string("the spool folder must be an absolute folder, as in ") + kUsage
-                   : std::string("no spool folder given; start it as lptspool ") + kUsage;
+    reason =
+        named ? std::string("the spool folder must be an absolute folder, as in ") +
+                    platform::usageForm()
+              : std::string("no spool folder given; start it as lptspool ") + platform::usageForm();
     return false;
   }
   std::string found = FText(commandLine.substr(at), commandLine.substr(at, keyword.size()), "\"");
   std::string host;
   if (found.empty() || !platform::toHostPath(found, host)) {
-    reason = "the spool folder must be an absolute folder, as in " + std::string(kUsage);
+    reason =
+        "the spool folder must be an absolute folder, as in " + std::string(platform::usageForm());
     return false;
   }
   // Names are joined to the folder without a separator; without this backslash the sweep would
@@ -45,7 +49,7 @@ bool leavesRoomForJobs(const std::string& folder, size_t fieldRoom, std::string&
   if ((folder + "12345678.bat").size() <= fieldRoom) return true;
   reason = "the spool folder's path is too long for the launcher (at most " +
            std::to_string(fieldRoom > 12 ? fieldRoom - 12 : 0) +
-           " characters in its DOS form); choose a shorter " + kUsage;
+           " characters in its DOS form); choose a shorter " + platform::usageForm();
   return false;
 }
 

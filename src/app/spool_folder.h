@@ -15,5 +15,3 @@ bool leavesRoomForJobs(const std::string& folder, size_t fieldRoom, std::string&
 // The field room of the template beside the executable, or of the shipped one when it cannot be
 // read now (it is read again for every job).
 size_t currentFieldRoom();
-
-constexpr const char* kUsage = "PRINTINGDIR=/path/to/folder";

@@ -9,6 +9,10 @@
 
 namespace platform {
 
+// False for a name Dir gave in a form no file is opened by: on Windows a long name with characters
+// the ANSI code page lacks, on a volume that keeps no short names.
+bool nameReachable(const std::string& name);
+
 // Deletes every ordinary file in the folder that matches the pattern (Windows matching: '*', '?',
 // ASCII case-insensitive). False when nothing matched or a deletion failed.
 bool Kill(const std::string& dosPattern);

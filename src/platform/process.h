@@ -16,6 +16,9 @@ void setArguments(int argc, const char* const* argv);
 // NAME="Z:\host\path" and an argument that already carries quotes keeps them.
 std::string commandLine();
 std::string rebuildCommandLine(const std::vector<std::string>& args);
+// On Windows the command line is the one the system passed (GetCommandLineA): this is its tail,
+// with a folder written without quotes (PRINTINGDIR=C:\Jobs) given them.
+std::string commandTailOf(const std::string& systemCommandLine);
 
 // The executable's folder in DOS form, without a trailing backslash.
 std::string appPath();

@@ -6,7 +6,8 @@
 namespace queue {
 
 const char* const kUnusableName =
-    "its name holds a character no batch script can carry (a control character, \" or \\)";
+    "its name holds a character no batch script can carry (a control character, \" or \\) or "
+    "one the system's code page lacks";
 
 namespace {
 

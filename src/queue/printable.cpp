@@ -2,6 +2,7 @@
 // it through printable(), so a name reads the same everywhere and reads back to one name only.
 #include <cstdint>
 
+#include "platform/host_texts.h"
 #include "queue/job_state.h"
 
 namespace queue {
@@ -58,7 +59,9 @@ void escapeByte(std::string& out, unsigned char c) {
   out += hex[c & 15];
 }
 
-std::string shown(const std::string& text, bool escapeBackslash) {
+std::string shown(const std::string& bytes, bool escapeBackslash) {
+  // Names on Windows come in the ANSI code page: decoded first, as everywhere they are shown.
+  const std::string text = platform::shownText(bytes);
   std::string out;
   out.reserve(text.size());
   for (std::size_t at = 0; at < text.size();) {

@@ -37,6 +37,12 @@ Opened writeHelperFiles(const std::string& folder, const std::string& jobFileNam
   return opened;
 }
 
+// A name a script can carry, and one the file system opens the job by.
+bool usableName(const std::string& jobFileName) {
+  return scriptNameForm(jobFileName) != ScriptName::Unusable &&
+         platform::nameReachable(jobFileName);
+}
+
 }  // namespace
 
 void frmMain::tmrPrint_Timer() {
@@ -54,7 +60,7 @@ void frmMain::tmrPrint_Timer() {
     toolkit_.doEvents();
     if (Name != "." && Name != "..") {
       found.push_back(Name);
-      if (scriptNameForm(Name) == ScriptName::Unusable) refused.push_back(Name);
+      if (!usableName(Name)) refused.push_back(Name);
       dispatchJob(Name, jobNames);
     }
     Name = platform::Dir();
@@ -82,7 +88,7 @@ void frmMain::dispatchJob(const std::string& jobFileName, JobNames& jobNames) {
   // Every job found is counted; one whose name no script can carry stays in the folder,
   // untouched, and the list says why.
   if (lngDocuments < INT32_MAX) ++lngDocuments;
-  if (scriptNameForm(jobFileName) == ScriptName::Unusable) return;
+  if (!usableName(jobFileName)) return;
 
   // Without a fresh template there is no launcher for this job; it waits for a later tick
   // rather than being started with another job's launcher.

@@ -48,7 +48,7 @@ wine reg query "$run_key" /v lptspool 2>/dev/null | tr -d '\r' |
   fail "no start at login with the spool folder: $(wine reg query "$run_key" 2>&1 | tr -d '\r')"
 
 # Without a desktop the server cannot run: it says so and ends, rather than sit there idle.
-DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR="C:\JOBS\PRINT"' >"$out/nodesktop.log" 2>&1
+DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\JOBS\PRINT' >"$out/nodesktop.log" 2>&1
 status=$?
 [[ $status == 1 ]] && grep -q 'the server does not run' "$out/nodesktop.log" ||
   fail "without a desktop: status $status, $(cat "$out/nodesktop.log")"
@@ -58,7 +58,7 @@ status=$?
 printf 'job' >"$c/JOBS/PRINT/REPORT.PS"
 printf 'mine' >"$c/JOBS/PRINT/NOTES.TXT"
 mkdir -p "$c/OUT"
-LPT1='C:\OUT' wine "$dir/lptspool.exe" 'PRINTINGDIR="C:\JOBS\PRINT"' >"$out/server.log" 2>&1 &
+LPT1='C:\OUT' wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\JOBS\PRINT' >"$out/server.log" 2>&1 &
 server_pid=$!
 wait_for 60 test ! -e "$c/JOBS/PRINT/REPORT.PS" || fail "the installed server did not print"
 [[ $(cat "$c"/OUT/*) == job ]] || fail "the job did not reach the printer whole"

@@ -59,9 +59,9 @@ job() {
 server() {  # server SPOOL [LPT1]
   mkdir -p "$1"
   if [ $# -gt 1 ]; then
-    LPT1=$2 wine "$bin/lptspool.exe" "PRINTINGDIR=\"$(dos "$1")\\\"" >/dev/null 2>&1 &
+    LPT1=$2 wine "$bin/lptspool.exe" "PRINTINGDIR=$(dos "$1")\\" >/dev/null 2>&1 &
   else
-    env -u LPT1 wine "$bin/lptspool.exe" "PRINTINGDIR=\"$(dos "$1")\\\"" >/dev/null 2>&1 &
+    env -u LPT1 wine "$bin/lptspool.exe" "PRINTINGDIR=$(dos "$1")\\" >/dev/null 2>&1 &
   fi
   pids="$pids $!"
 }
@@ -123,7 +123,7 @@ wait_for 10 one_after_other "$tmp/fifo.out" L3 L4 || fail "the FIFO did not get 
 cmp -s "$tmp/to-broken/B1.PS" "$tmp/jobs/B1" || fail "the refused job was not kept whole"
 [ -z "$(ls -A "$tmp/broken" 2>/dev/null)" ] || fail "the refusing queue printed something"
 # The launcher's report reached the server user's private folder: the list says why B1 waits.
-queue=$(wine "$bin/lptspool.exe" --queue "PRINTINGDIR=\"$(dos "$tmp/to-broken")\\\"" 2>&1 | tr -d '\r')
+queue=$(wine "$bin/lptspool.exe" --queue "PRINTINGDIR=$(dos "$tmp/to-broken")\\" 2>&1 | tr -d '\r')
 printf '%s\n' "$queue" | grep -q "^failed	B1.PS	$(wc -c <"$tmp/jobs/B1")	lpt1: [^	]" ||
   fail "--queue does not show B1 failed with the printer's reason: $queue"
 

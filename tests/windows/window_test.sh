@@ -24,7 +24,7 @@ start_x
 start_tint2 || die "tint2 did not reserve its panel"
 wineboot -i >"$work/wineboot.log" 2>&1 || die "wineboot could not make the prefix"
 
-wine "$bin/lptspool.exe" 'PRINTINGDIR="C:\SPOOL"' >"$work/lptspool.log" 2>&1 &
+wine "$bin/lptspool.exe" 'PRINTINGDIR=C:\SPOOL' >"$work/lptspool.log" 2>&1 &
 lptspool_pid=$!
 pids+=("$lptspool_pid")
 window_name='^lptspool$'

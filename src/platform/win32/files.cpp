@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/dos_path.h"
+#include "platform/win32/found_name.h"
 
 namespace platform {
 namespace {
@@ -31,6 +32,16 @@ std::array<bool, 256> writeFailed{};
 constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DEVICE;
 
+// The folder's name from the ANSI code page, for the wide calls that give short names.
+std::wstring wideOf(const std::string& ansi) {
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return wide;
+}
+
 // C:\dir\pattern -> C:\dir\ and pattern.
 bool splitPattern(const std::string& dosPattern, std::string& folder, std::string& pattern) {
   const size_t cut = dosPattern.rfind('\\');
@@ -44,15 +55,18 @@ bool listMatches(const std::string& dosPattern, std::vector<std::string>& names,
                  std::string* folderOut) {
   std::string folder, pattern;
   if (!splitPattern(dosPattern, folder, pattern)) return false;
-  WIN32_FIND_DATAA found;
-  const HANDLE find = FindFirstFileExA((folder + "*").c_str(), FindExInfoBasic, &found,
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileExW(wideOf(folder + "*").c_str(), FindExInfoStandard, &found,
                                        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
-    const bool wanted = found.cFileName[0] != '.' && matchesPattern(found.cFileName, pattern) &&
+    std::string longName;
+    const std::string name = foundName(found, &longName);
+    const bool wanted = name[0] != '.' && matchesPattern(name, pattern) &&
+                        matchesPattern(longName, pattern) &&
                         !(found.dwFileAttributes & kNotOrdinary);
-    if (wanted) names.emplace_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
+    if (wanted) names.push_back(name);
+  } while (FindNextFileW(find, &found));
   FindClose(find);
   if (folderOut) *folderOut = folder;
   return true;

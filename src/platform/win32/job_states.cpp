@@ -1,6 +1,7 @@
 // Job states, the spool folder's listing for the document list, and the printer probes on Windows.
 #include "platform/job_states.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -9,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/printer_probe.h"
 #include "platform/private_folder.h"
+#include "platform/win32/found_name.h"
 #include "platform/win32/launch_win32.h"
 
 namespace platform {
@@ -104,20 +106,31 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
   std::string folder;
   if (cut == std::string::npos || !toHostPath(dosPattern.substr(0, cut + 1), folder)) return files;
   const std::string pattern = dosPattern.substr(cut + 1);
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  const std::string all = folder + "*";
+  std::wstring wide(all.size() + 1, L'\0');
+  wide.resize(
+      static_cast<size_t>(std::max(0, MultiByteToWideChar(CP_ACP, 0, all.c_str(), -1, wide.data(),
+                                                          static_cast<int>(wide.size())) -
+                                          1)));
+  // The names the tick's enumeration gives, short ones included.
+  HANDLE find =
+      FindFirstFileExW(wide.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return files;
   do {
-    if ((found.dwFileAttributes & kNotOrdinary) || !matchesPattern(found.cFileName, pattern))
+    std::string longName;
+    const std::string name = foundName(found, &longName);
+    if ((found.dwFileAttributes & kNotOrdinary) || !matchesPattern(name, pattern) ||
+        !matchesPattern(longName, pattern))
       continue;
-    files.push_back({found.cFileName,
+    files.push_back({name,
                      static_cast<std::int64_t>((static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) |
                                                found.nFileSizeLow),
                      unixTimeOf(found.ftLastWriteTime),
                      {}});
     // The file index is not in the listing: the file itself says which it is.
-    identityOf(folder + found.cFileName, files.back().identity);
-  } while (FindNextFileA(find, &found));
+    identityOf(folder + name, files.back().identity);
+  } while (FindNextFileW(find, &found));
   FindClose(find);
   return files;
 }

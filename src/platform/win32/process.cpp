@@ -1,10 +1,11 @@
-// The process on Windows: the command line as Windows hands it over, the executable's folder,
-// and a job's launcher started as lptspool-launch.exe, hidden.
+// The process on Windows: the command line the system passed (GetCommandLineA), the executable's
+// folder, and a job's launcher started as lptspool-launch.exe, hidden.
 #include "platform/process.h"
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/files.h"
 
@@ -49,28 +50,16 @@ const std::string& executableFolder() {
   return folder;
 }
 
-// What follows the program's name on the command line, as Windows keeps it: quotes and all.
-std::string commandTail() {
-  const char* line = GetCommandLineA();
-  if (!line) return std::string();
-  if (*line == '"') {
-    ++line;
-    while (*line && *line != '"') ++line;
-    if (*line == '"') ++line;
-  } else {
-    while (*line && *line != ' ' && *line != '\t') ++line;
-  }
-  while (*line == ' ' || *line == '\t') ++line;
-  return line;
-}
-
 }  // namespace
 
 void setArguments(int argc, const char* const* argv) {
   arguments.clear();
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
-  // main()'s own arguments stand for the real command line; any others are a test's.
-  realArguments = argv == const_cast<const char* const*>(__argv);
+  // main()'s own arguments stand for the line the system passed; any others are a test's. The C
+  // runtime's copy of them has lost the quotes, so only their count and text can tell.
+  realArguments = argc == __argc;
+  for (int i = 0; realArguments && i < argc; ++i)
+    realArguments = argv[i] && __argv[i] && std::strcmp(argv[i], __argv[i]) == 0;
 }
 
 std::string rebuildCommandLine(const std::vector<std::string>& args) {
@@ -83,7 +72,8 @@ std::string rebuildCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string commandLine() {
-  return realArguments ? commandTail() : rebuildCommandLine(arguments);
+  const char* line = GetCommandLineA();
+  return realArguments ? commandTailOf(line ? line : "") : rebuildCommandLine(arguments);
 }
 
 void overrideAppPath(const std::string& dos) {

@@ -7,22 +7,6 @@
 #include "platform/win32/gui/win_toolkit.h"
 
 namespace platform {
-namespace {
-
-// A program without a console still tells a user who started it from one why it would not
-// start: its messages go to that console, unless they are already redirected.
-struct ParentConsole {
-  ParentConsole() {
-    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (error && error != INVALID_HANDLE_VALUE) return;
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    std::freopen("CONOUT$", "w", stdout);
-    std::freopen("CONOUT$", "w", stderr);
-  }
-};
-const ParentConsole parentConsole;
-
-}  // namespace
 
 int runDesktop(int, char**, const std::function<std::shared_ptr<void>(ui::Toolkit&)>& start) {
   win32ui::WinToolkit toolkit;

@@ -1,6 +1,7 @@
 // Twips and pixels at the screen's logical dpi, text for the wide Windows calls, and the screen.
 #include <cmath>
 
+#include "platform/host_texts.h"
 #include "platform/win32/gui/win_toolkit.h"
 
 namespace win32ui {
@@ -16,7 +17,9 @@ int toPixels(float twips, float perPixel) {
   return static_cast<int>(std::lround(twips / perPixel));
 }
 
-std::wstring widen(const std::string& utf8) {
+std::wstring widen(const std::string& text) {
+  // A job's name arrives in the ANSI code page, the program's own texts in UTF-8.
+  const std::string utf8 = platform::shownText(text);
   const int n =
       MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');

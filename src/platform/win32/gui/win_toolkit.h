@@ -31,7 +31,8 @@ Native fromHandle32(platform::HWND handle) {
 
 float twipsPerPixel(bool horizontal);
 int toPixels(float twips, float perPixel);
-std::wstring widen(const std::string& utf8);
+// Our texts for the wide calls, whatever mix of UTF-8 and ANSI names they hold.
+std::wstring widen(const std::string& text);
 
 constexpr const char* kFormClass = "lptspoolForm";
 constexpr const char* kDialogClass = "lptspoolDialog";

@@ -1,0 +1,114 @@
+// What the program tells a Windows user: C:\ folders, the printers Windows has, and a refusal at
+// start-up where it is seen, on the console the program was started from or in a message box.
+#include "platform/host_texts.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool leadsSomewhere(HANDLE handle) {
+  if (!handle || handle == INVALID_HANDLE_VALUE) return false;
+  const DWORD type = GetFileType(handle);
+  DWORD mode = 0;
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
+         (type == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode));
+}
+
+UINT consoleCodePage = 0;
+
+void restoreCodePage() {
+  if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);
+  consoleCodePage = 0;
+}
+
+// A program without a console of its own still answers the console it was started from (cmd,
+// start /wait): its output goes there unless it was led to a file or a pipe. Our texts are
+// UTF-8; the console shows them so while the program speaks, and gets its own code page back.
+bool attachOutput() {
+  if (leadsSomewhere(GetStdHandle(STD_ERROR_HANDLE))) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+  consoleCodePage = GetConsoleOutputCP();
+  if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
+    std::atexit(restoreCodePage);
+  } else {
+    consoleCodePage = 0;
+  }
+  return true;
+}
+
+const bool outputSeen = attachOutput();
+
+std::wstring wide(const std::string& utf8) {
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0)
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+}  // namespace
+
+const char* usageForm() {
+  return "PRINTINGDIR=C:\\mapp\\";
+}
+
+const char* helpText() {
+  return "Usage: lptspool.exe PRINTINGDIR=C:\\folder\\\n"
+         "\n"
+         "Folder print server: every 7 seconds each *.ps job in the folder is sent, raw and\n"
+         "unchanged, to the printer behind LPT1, and removed once printed. The folder is created\n"
+         "when missing. A folder with blanks is quoted: \"PRINTINGDIR=C:\\My jobs\\\".\n"
+         "LPT1 is the port LPT1, or what the LPT1 environment variable names: a printer Windows\n"
+         "has (by its name; the job goes to it raw), a folder (C:\\Printed), or |command.\n"
+         "One server runs per folder; starting it again shows the running one.\n"
+         "\n"
+         "  --queue    list the waiting jobs and their states (state, name, size, reason)\n"
+         "  --check    show the printer LPT1 stands for and whether it can work (status 1 if not)\n"
+         "  --help     show this text\n"
+         "  --version  show the version\n";
+}
+
+const char* unsetLpt1Note() {
+  return "LPT1 unset: the port LPT1";
+}
+
+std::string printersLine(const std::optional<std::string>&) {
+  DWORD needed = 0, count = 0;
+  EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed,
+                &count);
+  std::vector<BYTE> buffer(needed ? needed : 1);
+  std::string names;
+  if (needed && EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4,
+                              buffer.data(), needed, &needed, &count)) {
+    const auto* printers = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+    for (DWORD i = 0; i < count; ++i) {
+      if (!names.empty()) names += ", ";
+      names += printers[i].pPrinterName ? printers[i].pPrinterName : "";
+    }
+  }
+  return "Printers:      " + (names.empty() ? std::string("none") : names);
+}
+
+void refuseStart(const std::string& reason) {
+  if (outputSeen) {
+    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    std::fflush(stderr);
+    return;
+  }
+  // Started from Explorer, the Start menu or at login: nobody would see a line.
+  const std::string text = "lptspool startar inte: " + shownText(reason) +
+                           "\n\nAnge mappen så här: lptspool.exe " + usageForm();
+  MessageBoxW(nullptr, wide(text).c_str(), L"lptspool", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+}  // namespace platform

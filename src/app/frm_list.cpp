@@ -1,9 +1,12 @@
 #include "app/frm_list.h"
 
+#include <cstdlib>
+
 #include "app/frm_main.h"
 #include "platform/dos_path.h"
 #include "platform/job_states.h"
 #include "queue/job_list.h"
+#include "queue/job_refusal.h"
 
 namespace {
 
@@ -65,21 +68,34 @@ void frmList::Refresh() {
   std::vector<std::vector<std::string>> rows;
   names_.clear();
   int selected = -1;
-  for (const queue::JobView& job : queue::currentJobs(store, main_.PrintingDir)) {
+  std::vector<queue::JobView> jobs = queue::currentJobs(store, main_.PrintingDir);
+  const std::uint64_t maxBytes = queue::maxJobBytes(std::getenv("LPTSPOOL_MAX_JOB"));
+  const queue::RefusedSummary refused = queue::takeRefused(jobs, maxBytes);
+  for (const queue::JobView& job : jobs) {
     if (job.file.name == keep) selected = static_cast<int>(rows.size());
     names_.push_back(job.file.name);
     rows.push_back({queue::printable(job.file.name), sizeText(job.file.size),
                     queue::clockTime(job.file.changed, now), queue::swedishState(job.state, now)});
+  }
+  // However many jobs are refused for one reason, they take one row: a flood of them must not
+  // bury the user's own.
+  for (const queue::RefusedGroup& group : refused.groups()) {
+    names_.push_back("");
+    rows.push_back({"(" + std::to_string(group.count) + " dokument)",
+                    sizeText(static_cast<std::int64_t>(group.bytes)), "",
+                    "Kan inte skrivas ut: " + queue::standingReason(group.standing, maxBytes)});
   }
   lvwJobs->setRows(rows);
   lvwJobs->setCurrentRow(selected);
   cmdRemove->setEnabled(!rows.empty());
   std::string folder = main_.PrintingDir;
   platform::toHostPath(main_.PrintingDir, folder);  // the folder as the user's own tools name it
-  std::string text =
-      main_.printerProblem.empty()
-          ? std::to_string(rows.size()) + " dokument i " + queue::printableText(folder)
-          : "Skrivaren fungerar inte: " + main_.printerProblem;
+  const std::int64_t count = static_cast<std::int64_t>(jobs.size()) + refused.total();
+  std::string text = !main_.folderProblem.empty()
+                         ? "Inget skrivs ut: " + queue::printableText(main_.folderProblem)
+                     : main_.printerProblem.empty()
+                         ? std::to_string(count) + " dokument i " + queue::printableText(folder)
+                         : "Skrivaren fungerar inte: " + main_.printerProblem;
   if (!note_.empty()) text += "\n" + note_;
   lblPrinter->setCaption(text);
 }

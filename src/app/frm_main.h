@@ -6,19 +6,23 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "platform/spool_handle.h"
 #include "platform/toolkit.h"
 #include "platform/win32.h"
 
 class frmList;
 namespace queue {
 class Tracker;
-}
+struct TickOutcome;
+}  // namespace queue
 class JobNames;
+struct ReadyJob;
 
 class frmMain {
  public:
@@ -72,6 +76,9 @@ class frmMain {
   std::unique_ptr<queue::Tracker> tracker;
   // Why the printer cannot work, found at start-up; empty when it can.
   std::string printerProblem;
+  // Why nothing is printed from the spool folder (not the folder held, or not fit to use); empty
+  // while it is used.
+  std::string folderProblem;
   // One line on standard error, prefixed with the program's name.
   std::function<void(const std::string&)> say;
 
@@ -92,10 +99,15 @@ class frmMain {
   // The sweep and one job of the tick (spool/tick.cpp).
   void sweepHelperFiles();
   void dispatchJob(const std::string& jobFileName, JobNames& jobNames);
-  void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
+  bool spoolFolderReady();
+  void judgeJob(const std::string& name, queue::TickOutcome& outcome, std::vector<ReadyJob>& ready,
+                std::map<std::string, platform::JobLook>& changing);
+  void afterTick(const queue::TickOutcome& outcome);
 
   ui::Toolkit& toolkit_;
   bool ticking_ = false;  // a tick is in its loop; a timer firing meanwhile is dropped
+  // The jobs the last tick found still changing, as they were then.
+  std::map<std::string, platform::JobLook> changing_;
   // Where the window was last put as docked, to tell whether it still sits there.
   float dockedLeft_ = 0;
   float dockedTop_ = 0;

@@ -10,6 +10,7 @@
 #include "platform/desktop.h"
 #include "platform/host_texts.h"
 #include "platform/process.h"
+#include "platform/spool_handle.h"
 
 int main(int argc, char** argv) {
   bool listQueue = false, check = false;
@@ -36,6 +37,13 @@ int main(int argc, char** argv) {
   }
   if (listQueue) return printQueue(folder);
   if (check) return printCheck(folder);
+  // A folder somebody else owns, or reached through a link he could have planted, would let him
+  // choose what is printed and deleted: refused before anything else happens. A missing one is
+  // made here, and checked as soon as it is.
+  if (platform::openSpoolFolder(folder, reason) == platform::FolderState::Refused) {
+    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    return 2;
+  }
   // Said once, before the first job waits for a printer that is not there.
   const std::string printerProblem = startupPrinterProblem(folder);
   return platform::runDesktop(argc, argv, [&printerProblem](ui::Toolkit& toolkit) {

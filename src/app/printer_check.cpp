@@ -10,6 +10,7 @@
 #include "platform/job_states.h"
 #include "platform/printer_probe.h"
 #include "queue/job_list.h"
+#include "queue/job_refusal.h"
 
 namespace {
 
@@ -124,8 +125,14 @@ int printQueue(const std::string& dosFolder) {
   std::string error;
   // Without the private folder the jobs are still listed, with nothing known of them.
   store.open(hostOf(dosFolder), error);
-  std::fputs(queue::queueText(queue::currentJobs(store, dosFolder), platform::unixTime()).c_str(),
-             stdout);
+  std::vector<queue::JobView> jobs = queue::currentJobs(store, dosFolder);
+  const std::uint64_t maxBytes = queue::maxJobBytes(std::getenv("LPTSPOOL_MAX_JOB"));
+  const queue::RefusedSummary refused = queue::takeRefused(jobs, maxBytes);
+  std::string text = queue::queueText(jobs, platform::unixTime());
+  // One line per reason, however many jobs it holds back.
+  for (const queue::RefusedGroup& group : refused.groups())
+    text += queue::refusedQueueLine(group, maxBytes);
+  std::fputs(text.c_str(), stdout);
   return 0;
 }
 

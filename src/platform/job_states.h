@@ -32,8 +32,11 @@ class JobStateStore {
 struct SpoolFile {
   std::string name;
   std::int64_t size = 0;
-  std::int64_t changed = 0;  // Unix time it arrived or last changed (its status change time)
-  JobIdentity identity;      // which file it is, for the state recorded about it
+  std::int64_t changed = 0;     // Unix time it arrived or last changed (its status change time)
+  JobIdentity identity;         // which file it is, for the state recorded about it
+  std::uint64_t allocated = 0;  // bytes the file system holds for it
+  std::uint64_t links = 1;
+  bool deletable = true;  // this user may delete it from the folder
 };
 
 // The ordinary files of the folder that match the pattern (as the tick's enumeration finds them:

@@ -33,6 +33,9 @@ void overrideAppPath(const std::string& dos);
 // (8, out of memory) and the job, still in its folder, is started at a later tick.
 constexpr size_t kMaxLiveLaunchers = 64;
 intptr_t shellExecute(const std::string& file, const std::string& directory);
+// How many launchers may start now without waiting for one to end: the tick starts no more, so
+// that it, not the order of arrival, decides whose jobs go first.
+size_t launcherRoom();
 
 // The process layer reaps the launchers it starts: call once before starting any.
 void reapChildrenAutomatically();

@@ -5,6 +5,8 @@
 
 namespace queue {
 
+const char* const kWaitsForLauncher = "waits for a free launcher; its turn comes in a later tick";
+
 const char* const kUnusableName =
     "its name holds a character no batch script can carry (a control character, \" or \\) or "
     "one the system's code page lacks";
@@ -127,20 +129,30 @@ void Tracker::finish() {
     if (r.kind == Kind::Printed) sayPrinted(r, "");
 }
 
-void Tracker::afterTick(const std::vector<std::string>& found,
-                        const std::vector<std::string>& refused) {
+void Tracker::afterTick(const TickOutcome& outcome) {
   const std::int64_t now = platform::unixTime();
-  for (const std::string& name : refused) {
-    platform::JobIdentity job;
-    if (!platform::identityOf(folder_ + name, job)) continue;
-    const std::optional<JobRecord> old = readRecord(store_, name, job);
-    if (old && old->kind == Kind::Unprintable && old->reason == kUnusableName) continue;
-    JobRecord next =
-        advance(old, name, Kind::Unprintable, kUnusableName, platform::processId(), now);
-    next.job = job;
-    writeRecord(store_, next);
+  std::map<Standing, std::int64_t> counts;
+  for (const RefusedGroup& group : outcome.refused.groups()) {
+    counts[group.standing] = group.count;
+    if (saidRefused_[group.standing] != group.count) say_(refusedLine(group, outcome.maxBytes));
   }
-  const std::set<std::string> present(found.begin(), found.end());
+  saidRefused_ = counts;
+  // Started now: the waiting state goes, unless its launcher has already told more.
+  for (const std::string& name : outcome.started) {
+    platform::JobIdentity job;
+    if (!toldWaiting_.erase(name) || !platform::identityOf(folder_ + name, job)) continue;
+    const std::optional<JobRecord> r = readRecord(store_, name, job);
+    if (r && r->kind == Kind::Waiting && r->reason == kWaitsForLauncher) removeRecord(store_, *r);
+  }
+  for (const std::string& name : outcome.waiting) {
+    platform::JobIdentity job;
+    if (toldWaiting_.count(name) || !platform::identityOf(folder_ + name, job)) continue;
+    toldWaiting_.insert(name);
+    record(store_, name, job, Kind::Waiting, kWaitsForLauncher);
+  }
+  const std::set<std::string> present(outcome.found.begin(), outcome.found.end());
+  for (auto it = toldWaiting_.begin(); it != toldWaiting_.end();)
+    it = present.count(*it) ? std::next(it) : toldWaiting_.erase(it);
   std::map<std::string, JobRecord> records;
   for (JobRecord& r : readRecords(store_)) {
     if (r.kind == Kind::Printed)
@@ -153,13 +165,30 @@ void Tracker::afterTick(const std::vector<std::string>& found,
   for (auto it = said_.begin(); it != said_.end();)
     it = records.count(it->first) ? std::next(it) : said_.erase(it);
   for (const auto& [key, r] : records) {
-    // Plain progress (queued, printing) says nothing; a try that fails again the same way neither.
-    const std::string line = stderrLine(r);
+    // Plain progress (queued, printing, waiting its turn for a launcher) says nothing; a try that
+    // fails again the same way neither.
+    const std::string line = r.reason == kWaitsForLauncher ? "" : stderrLine(r);
     if (line.empty() || said_[key] == line) continue;
     said_[key] = line;
     store_.write(saidKey(key), line);
     say_(line);
   }
+}
+
+RefusedSummary takeRefused(std::vector<JobView>& jobs, std::uint64_t maxBytes) {
+  RefusedSummary refused;
+  std::vector<JobView> kept;
+  for (JobView& job : jobs) {
+    const platform::SpoolFile& f = job.file;
+    const Standing standing = standingOf(
+        f.name, {static_cast<std::uint64_t>(f.size), f.allocated, f.links}, f.deletable, maxBytes);
+    if (standing == Standing::Printable)
+      kept.push_back(std::move(job));
+    else
+      refused.add(standing, static_cast<std::uint64_t>(f.size));
+  }
+  jobs.swap(kept);
+  return refused;
 }
 
 }  // namespace queue

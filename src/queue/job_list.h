@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/job_states.h"
+#include "queue/job_standing.h"
 #include "queue/job_state.h"
 
 namespace queue {
@@ -39,9 +40,20 @@ std::vector<JobView> currentJobs(const platform::JobStateStore& store,
 // --queue: one line per job: state, name, size, reason, separated by tabs.
 std::string queueText(const std::vector<JobView>& jobs, std::int64_t now);
 
-// The server's side: after every tick, the names a batch script cannot carry are recorded, a line
-// goes to `say` for every job printed and for every job whose state or reason changed, and the
-// records of jobs that left the folder are dropped. A job is in the folder while its name names
+// What a tick did with the jobs it found.
+struct TickOutcome {
+  std::vector<std::string> found;     // every job in the folder
+  RefusedSummary refused;             // left alone until they change
+  std::vector<std::string> changing;  // still changing: looked at again next tick
+  std::vector<std::string> waiting;   // ready, but no launcher was free
+  std::vector<std::string> started;   // given a launcher
+  std::uint64_t maxBytes = 0;         // the largest job, as the tick judged
+};
+
+// The server's side: after every tick, a line goes to `say` for every job printed, for every job
+// whose state or reason changed, and for every reason whose count of refused jobs changed; jobs
+// that wait for a launcher are recorded so, and the records of jobs that left the folder are
+// dropped. A job is in the folder while its name names
 // the file the record is about. At start-up the records of jobs no longer there are dropped and
 // what an earlier run said of the others is not said again.
 class Tracker {
@@ -49,7 +61,7 @@ class Tracker {
   // spoolHostFolder: the folder's host path, ending in its separator.
   Tracker(platform::JobStateStore store, std::string spoolHostFolder,
           std::function<void(const std::string&)> say);
-  void afterTick(const std::vector<std::string>& found, const std::vector<std::string>& refused);
+  void afterTick(const TickOutcome& outcome);
   // The server stops: the jobs printed since the last tick are said now, not lost.
   void finish();
   const platform::JobStateStore& store() const { return store_; }
@@ -62,8 +74,17 @@ class Tracker {
   platform::JobStateStore store_;
   std::string folder_;
   std::function<void(const std::string&)> say_;
-  std::map<std::string, std::string> said_;  // the last line said per job still in the folder
+  std::map<std::string, std::string> said_;       // the last line said per job still in the folder
+  std::map<Standing, std::int64_t> saidRefused_;  // the count last said per reason
+  std::set<std::string> toldWaiting_;             // jobs recorded as waiting for a launcher
 };
+
+// The jobs a tick refuses until they change, taken out of the list and counted by reason, as
+// the tick counts them.
+RefusedSummary takeRefused(std::vector<JobView>& jobs, std::uint64_t maxBytes);
+
+// Why a job that is ready waits in the folder.
+extern const char* const kWaitsForLauncher;
 
 // Why a name stays in the folder untouched.
 extern const char* const kUnusableName;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "queue/job_standing.h"
 #include "text/text.h"
 
 std::string jobNameOf(const std::string& jobFileName) {
@@ -12,12 +13,10 @@ std::string jobNameOf(const std::string& jobFileName) {
 }
 
 ScriptName scriptNameForm(const std::string& name) {
-  if (name.empty()) return ScriptName::Unusable;
+  if (!queue::scriptCanCarry(name)) return ScriptName::Unusable;
   bool quote = false;
-  for (unsigned char c : name) {
-    if (c < 0x20 || c == 0x7F || c == '"' || c == '\\' || c == '/') return ScriptName::Unusable;
+  for (unsigned char c : name)
     if (c == ' ' || std::strchr("&|<>^(),;=%", c)) quote = true;
-  }
   return quote ? ScriptName::Quoted : ScriptName::Bare;
 }
 

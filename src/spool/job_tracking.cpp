@@ -17,7 +17,6 @@ void frmMain::startTracking() {
       std::make_unique<queue::Tracker>(store, host, [this](const std::string& line) { say(line); });
 }
 
-void frmMain::afterTick(const std::vector<std::string>& found,
-                        const std::vector<std::string>& refused) {
-  if (tracker) tracker->afterTick(found, refused);
+void frmMain::afterTick(const queue::TickOutcome& outcome) {
+  if (tracker) tracker->afterTick(outcome);
 }

@@ -1,9 +1,18 @@
 // The spool tick: sweep the helper files of earlier ticks, dispatch every waiting job, show the
 // count. Every step is attempted in turn; a step that fails is skipped and the tick carries on.
+#include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 #include "app/frm_main.h"
 #include "platform/files.h"
+#include "platform/process.h"
+#include "platform/spool_handle.h"
+#include "queue/job_list.h"
+#include "queue/job_refusal.h"
+#include "queue/job_standing.h"
+#include "queue/settle_time.h"
+#include "spool/fair_order.h"
 #include "spool/job_files.h"
 #include "spool/job_names.h"
 #include "spool/launcher_template.h"
@@ -52,22 +61,83 @@ void frmMain::tmrPrint_Timer() {
   ticking_ = true;
   cmdShow->setEnabled(true);
   lngDocuments = 0;
-  sweepHelperFiles();
-  JobNames jobNames;
-  std::vector<std::string> found, refused;
-  std::string Name = platform::Dir(PrintingDir + "*.ps");
-  while (!Name.empty()) {
-    toolkit_.doEvents();
-    if (Name != "." && Name != "..") {
-      found.push_back(Name);
-      if (!usableName(Name)) refused.push_back(Name);
-      dispatchJob(Name, jobNames);
+  queue::TickOutcome outcome;
+  if (spoolFolderReady()) {
+    sweepHelperFiles();
+    outcome.maxBytes = queue::maxJobBytes(std::getenv("LPTSPOOL_MAX_JOB"));
+    std::vector<ReadyJob> ready;
+    std::map<std::string, platform::JobLook> changing;
+    std::string Name = platform::Dir(PrintingDir + "*.ps");
+    while (!Name.empty()) {
+      if (Name != "." && Name != "..") {
+        outcome.found.push_back(Name);
+        if (lngDocuments < INT32_MAX) ++lngDocuments;
+        judgeJob(Name, outcome, ready, changing);
+      }
+      Name = platform::Dir();
     }
-    Name = platform::Dir();
+    changing_.swap(changing);
+    // Only as many launchers as can start now: the rest wait in the folder, in their turn, and
+    // the next tick starts them first if they are the server user's own.
+    const size_t room = platform::launcherRoom();
+    JobNames jobNames;
+    for (const std::string& name : fairOrder(ready)) {
+      if (outcome.started.size() >= room) {
+        outcome.waiting.push_back(name);
+        continue;
+      }
+      toolkit_.doEvents();
+      dispatchJob(name, jobNames);
+      outcome.started.push_back(name);
+    }
   }
-  afterTick(found, refused);
+  afterTick(outcome);
   setStatus(std::to_string(lngDocuments) + " dokument i kö");
   ticking_ = false;
+}
+
+// One look at the job decides its way: refused until it changes (counted under its reason, and
+// nothing more spent on it), still changing (looked at again next tick), or ready for a launcher.
+void frmMain::judgeJob(const std::string& name, queue::TickOutcome& outcome,
+                       std::vector<ReadyJob>& ready,
+                       std::map<std::string, platform::JobLook>& changing) {
+  platform::JobLook look;
+  if (!platform::lookAtJob(PrintingDir, name, look)) return;  // gone since the listing
+  // A name no script carries, or one the file system cannot open the job by, stays too.
+  const queue::Standing standing =
+      usableName(name) ? queue::standingOf(name, {look.size, look.allocated, look.links},
+                                           look.deletable, outcome.maxBytes)
+                       : queue::Standing::UnusableName;
+  if (standing != queue::Standing::Printable) {
+    outcome.refused.add(standing, look.size);
+    return;
+  }
+  // Settled once its last change is a settle time old, or when it is just as it was a tick ago
+  // (a file stamped ahead of our clock).
+  const std::int64_t lastChange = std::max(look.mtimeNs, look.ctimeNs);
+  bool settled = platform::fileClockNs() - lastChange >= queue::settleMs() * 1000000;
+  if (!settled) {
+    const auto before = changing_.find(name);
+    settled = before != changing_.end() && before->second.size == look.size &&
+              before->second.mtimeNs == look.mtimeNs && before->second.ctimeNs == look.ctimeNs;
+  }
+  if (!settled) {
+    changing.emplace(name, look);
+    outcome.changing.push_back(name);
+    return;
+  }
+  ready.push_back({name, look.owner, look.mine});
+}
+
+// The folder is used only while its path leads to the folder held; otherwise nothing in it is
+// touched, and the reason is said once and shown in the list.
+bool frmMain::spoolFolderReady() {
+  std::string reason;
+  const platform::FolderState state = platform::checkSpoolFolder(PrintingDir, reason);
+  const std::string problem = state == platform::FolderState::Refused ? reason : "";
+  if (problem != folderProblem && !problem.empty()) say(problem + "; nothing is printed from it");
+  folderProblem = problem;
+  return state == platform::FolderState::Ready;
 }
 
 void frmMain::sweepHelperFiles() {
@@ -85,11 +155,6 @@ void frmMain::sweepHelperFiles() {
 }
 
 void frmMain::dispatchJob(const std::string& jobFileName, JobNames& jobNames) {
-  // Every job found is counted; one whose name no script can carry stays in the folder,
-  // untouched, and the list says why.
-  if (lngDocuments < INT32_MAX) ++lngDocuments;
-  if (!usableName(jobFileName)) return;
-
   // Without a fresh template there is no launcher for this job; it waits for a later tick
   // rather than being started with another job's launcher.
   std::string templ;

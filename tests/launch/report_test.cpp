@@ -74,8 +74,9 @@ TEST_F(Reports, EachPrinterKindsFailureIsToldWithItsOwnReason) {
     std::vector<std::string> said;
     queue::Tracker server(store, spool_.string() + "/",
                           [&](const std::string& line) { said.push_back(line); });
-    server.afterTick(
-        c.queueWord.empty() ? std::vector<std::string>{} : std::vector<std::string>{"JOB.PS"}, {});
+    queue::TickOutcome outcome;
+    if (!c.queueWord.empty()) outcome.found = {"JOB.PS"};
+    server.afterTick(outcome);
     ASSERT_EQ(said.size(), 1u);
     EXPECT_EQ(said[0].rfind(c.line, 0), 0u) << said[0];
     EXPECT_LT(said[0].size(), 4200u);

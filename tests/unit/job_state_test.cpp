@@ -104,8 +104,8 @@ TEST_F(TrackerTest, SaysPrintedOnceAndAChangeOfReasonButNotEveryTick) {
       {[&] { launcher("A.PS", Kind::Failed, "lpt1: /p: No such file or directory", 9); },
        {"A.PS", "B\n.ps"},
        {"B\n.ps"},
-       {"A.PS waits: lpt1: /p: No such file or directory",
-        "B\\x0a.ps cannot be printed: " + std::string(kUnusableName)}},
+       {"1 job left in the folder unprinted: " + standingReason(Standing::UnusableName, 0),
+        "A.PS waits: lpt1: /p: No such file or directory"}},
       // Tried again and failing the same way: nothing new to say.
       {[&] {
          launcher("A.PS", Kind::Printing, "", other);
@@ -136,7 +136,11 @@ TEST_F(TrackerTest, SaysPrintedOnceAndAChangeOfReasonButNotEveryTick) {
   for (std::size_t i = 0; i < steps.size(); ++i) {
     said.clear();
     steps[i].before();
-    tracker->afterTick(steps[i].found, steps[i].refused);
+    TickOutcome outcome;
+    outcome.found = steps[i].found;
+    for (std::size_t n = 0; n < steps[i].refused.size(); ++n)
+      outcome.refused.add(Standing::UnusableName, 1);
+    tracker->afterTick(outcome);
     EXPECT_EQ(said, steps[i].lines) << "step " << i;
   }
   EXPECT_TRUE(readRecords(store).empty());

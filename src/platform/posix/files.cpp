@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/dos_path.h"
+#include "platform/posix/spool_pin.h"
 
 namespace platform {
 namespace {
@@ -24,7 +25,8 @@ Listing listing;
 // so that a server killed half way leaves nothing a later sweep could not recognise.
 struct Slot {
   int fd = -1;
-  std::string name;      // host path
+  int dir = -1;          // the folder a new file is made in, by its handle
+  std::string name;      // host path; for a new file, its name in `dir`
   bool created = false;  // a new file of ours, being written
   bool unnamed = false;  // ... that gets its name when closed
   bool failed = false;   // a write failed: the new file is not kept
@@ -55,8 +57,12 @@ bool isOrdinaryFile(int dirFd, const dirent* entry) {
 bool listMatches(const std::string& dosPattern, std::vector<std::string>& names, int* dirFdOut) {
   std::string folder, pattern;
   if (!splitPattern(dosPattern, folder, pattern)) return false;
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return false;
+  const int folderFd = openFolder(folder);
+  DIR* dir = folderFd >= 0 ? fdopendir(folderFd) : nullptr;
+  if (!dir) {
+    if (folderFd >= 0) close(folderFd);
+    return false;
+  }
   const int fd = dirfd(dir);
   while (const dirent* entry = readdir(dir)) {
     if (matchesPattern(entry->d_name, pattern) && isOrdinaryFile(fd, entry))
@@ -111,7 +117,7 @@ bool openSlot(int n, const std::string& dosPath, int flags) {
     close(fd);
     return false;
   }
-  slots[n] = Slot{fd, host, false, false, false};
+  slots[n] = Slot{fd, -1, host, false, false, false};
   return true;
 }
 
@@ -134,9 +140,23 @@ bool KillOwn(const std::string& dosPattern, size_t maxBytes, const SweepFilter& 
   return deleted && ok;
 }
 
+// Splits a host file path into its folder's handle (the spool folder's own when it is the one
+// held) and its name. False for a folder path.
+bool folderAndName(const std::string& host, int& dirFd, std::string& name) {
+  const size_t cut = host.rfind('/');
+  if (host.empty() || cut == std::string::npos || cut + 1 == host.size()) return false;
+  name = host.substr(cut + 1);
+  dirFd = openFolder(host.substr(0, cut + 1));
+  return dirFd >= 0;
+}
+
 bool RemoveFile(const std::string& dosPath) {
-  std::string host;
-  return toHostPath(dosPath, host) && !host.empty() && unlink(host.c_str()) == 0;
+  std::string host, name;
+  int dirFd = -1;
+  if (!toHostPath(dosPath, host) || !folderAndName(host, dirFd, name)) return false;
+  const bool ok = unlinkat(dirFd, name.c_str(), 0) == 0;
+  close(dirFd);
+  return ok;
 }
 
 bool nameReachable(const std::string&) {
@@ -167,27 +187,32 @@ bool FolderExists(const std::string& dosPath) {
 }
 
 Opened OpenForBinaryWrite(int n, const std::string& dosPath) {
-  std::string host;
-  if (!validSlot(n) || slots[n].fd != -1 || !toHostPath(dosPath, host) || host.empty() ||
-      host.back() == '/')
-    return Opened::Failed;
+  std::string host, name;
+  int dirFd = -1;
+  if (!validSlot(n) || slots[n].fd != -1 || !toHostPath(dosPath, host)) return Opened::Failed;
+  if (!folderAndName(host, dirFd, name)) return Opened::Failed;
+  auto failed = [dirFd](Opened result) {
+    close(dirFd);
+    return result;
+  };
   struct stat st;
-  if (fstatat(AT_FDCWD, host.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Opened::Taken;
-  if (errno != ENOENT) return Opened::Failed;
-  const std::string folder = host.substr(0, host.rfind('/') + 1);
-  Slot slot{open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644), host, true, true, false};
+  if (fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return failed(Opened::Taken);
+  if (errno != ENOENT) return failed(Opened::Failed);
+  Slot slot{
+      openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644), dirFd, name, true, true, false};
   if (slot.fd < 0) {
     // A file system without unnamed files: the name is taken at once.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return Opened::Failed;
-    slot.fd = open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (slot.fd < 0) return errno == EEXIST ? Opened::Taken : Opened::Failed;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return failed(Opened::Failed);
+    slot.fd =
+        openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (slot.fd < 0) return failed(errno == EEXIST ? Opened::Taken : Opened::Failed);
     slot.unnamed = false;
   }
   // Whatever the umask: a script others could write could be changed before it runs.
   if (fchmod(slot.fd, 0644) != 0) {
     close(slot.fd);
-    if (!slot.unnamed) unlink(host.c_str());
-    return Opened::Failed;
+    if (!slot.unnamed) unlinkat(dirFd, name.c_str(), 0);
+    return failed(Opened::Failed);
   }
   slots[n] = slot;
   return Opened::Yes;
@@ -238,9 +263,10 @@ bool Close(int n) {
     // The name is taken only now, and only if nobody took it meanwhile; a link there is a name
     // taken, never followed.
     const std::string self = "/proc/self/fd/" + std::to_string(slot.fd);
-    ok = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, slot.name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    ok = linkat(AT_FDCWD, self.c_str(), slot.dir, slot.name.c_str(), AT_SYMLINK_FOLLOW) == 0;
   }
-  if (slot.created && !slot.unnamed && slot.failed) unlink(slot.name.c_str());
+  if (slot.created && !slot.unnamed && slot.failed) unlinkat(slot.dir, slot.name.c_str(), 0);
+  if (slot.dir >= 0) close(slot.dir);
   return close(slot.fd) == 0 && ok;
 }
 

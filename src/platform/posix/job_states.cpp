@@ -12,6 +12,7 @@
 
 #include "platform/dos_path.h"
 #include "platform/files.h"
+#include "platform/posix/spool_pin.h"
 #include "platform/posix/stat_identity.h"
 #include "platform/private_folder.h"
 
@@ -92,16 +93,29 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
   std::string folder;
   if (cut == std::string::npos || !toHostPath(dosPattern.substr(0, cut + 1), folder)) return files;
   const std::string pattern = dosPattern.substr(cut + 1);
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return files;
+  const int folderFd = openFolder(folder);
+  DIR* dir = folderFd >= 0 ? ::fdopendir(folderFd) : nullptr;
+  if (!dir) {
+    if (folderFd >= 0) ::close(folderFd);
+    return files;
+  }
   const int fd = ::dirfd(dir);
+  // Whether a job of another user could be deleted: as the launcher judges it.
+  struct stat folderSt {};
+  const uid_t me = ::geteuid();
+  const bool changeable =
+      ::fstat(fd, &folderSt) == 0 && ::faccessat(fd, ".", W_OK | X_OK, AT_EACCESS) == 0;
+  const bool othersStay = (folderSt.st_mode & S_ISVTX) && me != 0 && folderSt.st_uid != me;
   while (const dirent* entry = ::readdir(dir)) {
     if (entry->d_name[0] == '.' || !matchesPattern(entry->d_name, pattern)) continue;
     struct stat st {};
     if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
       continue;
     files.push_back({entry->d_name, static_cast<std::int64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_ctim.tv_sec), identityOfStat(st)});
+                     static_cast<std::int64_t>(st.st_ctim.tv_sec), identityOfStat(st),
+                     static_cast<std::uint64_t>(st.st_blocks) * 512,
+                     static_cast<std::uint64_t>(st.st_nlink),
+                     changeable && (st.st_uid == me || !othersStay)});
   }
   ::closedir(dir);
   return files;
@@ -112,7 +126,7 @@ bool deleteSpoolFile(const std::string& dosFolder, const std::string& name) {
   if (name.empty() || name.find('/') != std::string::npos || name == "." || name == ".." ||
       !toHostPath(dosFolder, folder))
     return false;
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dirFd = openFolder(folder);
   if (dirFd < 0) return false;
   // unlinkat without AT_REMOVEDIR removes a link itself, never its target, and refuses a folder.
   const bool ok = ::unlinkat(dirFd, name.c_str(), 0) == 0;

@@ -22,6 +22,7 @@
 
 #include "platform/dos_path.h"
 #include "platform/files.h"
+#include "platform/posix/spool_pin.h"
 
 extern char** environ;
 
@@ -60,6 +61,9 @@ std::string dosFormOf(const std::string& value) {
 // children of their own), lives only while launchers do, and touches nothing but this state.
 struct Request {
   std::string folder, file;  // host folder ending in '/', launcher file name
+  // The folder's handle, owned by the request until it is started or dropped: the launcher runs
+  // in the folder the server held, whatever its path leads to by then.
+  int dirFd = -1;
   bool operator<(const Request& other) const {
     return folder != other.folder ? folder < other.folder : file < other.file;
   }
@@ -91,7 +95,7 @@ bool spawnLauncher(Launches& l, const Request& request) {
   posix_spawnattr_init(&attributes);
   for (int fd = 0; fd < 3; ++fd)
     posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-  posix_spawn_file_actions_addchdir_np(&actions, request.folder.c_str());
+  posix_spawn_file_actions_addfchdir_np(&actions, request.dirFd);
   // The launcher must not inherit our disposition of children or signals: it waits for its own.
   sigset_t defaults, empty;
   sigemptyset(&defaults);
@@ -123,8 +127,10 @@ void startQueued(Launches& l) {
     l.queue.pop_front();
     l.queued.erase(request);
     struct stat st;
-    if (lstat((request.folder + request.file).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+    if (fstatat(request.dirFd, request.file.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode))
       spawnLauncher(l, request);
+    close(request.dirFd);
   }
 }
 
@@ -164,6 +170,13 @@ void reap() {
 }
 
 }  // namespace
+
+size_t launcherRoom() {
+  Launches& l = launches();
+  std::lock_guard<std::mutex> lock(l.mutex);
+  const size_t taken = l.live.size() + l.queue.size();
+  return taken < kMaxLiveLaunchers ? kMaxLiveLaunchers - taken : 0;
+}
 
 void setArguments(int argc, const char* const* argv) {
   arguments.clear();
@@ -229,24 +242,32 @@ intptr_t shellExecute(const std::string& file, const std::string& directory) {
       file.find('/') != std::string::npos)
     return 31;
   std::string folder;
-  struct stat st;
-  if (!toHostPath(directory, folder) || stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-    return 3;
+  if (!toHostPath(directory, folder) || folder.empty()) return 3;
   if (folder.back() != '/') folder += '/';
-  if (lstat((folder + file).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 2;
+  const int dirFd = openFolder(folder);
+  if (dirFd < 0) return 3;
+  struct stat st;
+  if (fstatat(dirFd, file.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+    close(dirFd);
+    return 2;
+  }
 
   Launches& l = launches();
   std::lock_guard<std::mutex> lock(l.mutex);
-  if (access(l.programPath().c_str(), X_OK) != 0) return 2;
-  const Request request{folder, file};
+  const Request request{folder, file, dirFd};
   // A launcher already waiting for its turn does what a second one would.
-  if (l.queued.count(request)) return 42;
+  if (access(l.programPath().c_str(), X_OK) != 0 || l.queued.count(request)) {
+    close(dirFd);
+    return l.queued.count(request) ? 42 : 2;
+  }
   if (l.live.size() >= kMaxLiveLaunchers) {
     l.queue.push_back(request);
     l.queued.insert(request);
     return 42;
   }
-  if (!spawnLauncher(l, request)) return 2;
+  const bool spawned = spawnLauncher(l, request);
+  close(dirFd);
+  if (!spawned) return 2;
   if (l.reaping) {
     // The reaper is waiting on the children it knew: it watches this one too once woken.
     const uint64_t one = 1;

@@ -123,11 +123,15 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
     if ((found.dwFileAttributes & kNotOrdinary) || !matchesPattern(name, pattern) ||
         !matchesPattern(longName, pattern))
       continue;
+    const ULONGLONG size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    // Neither holes nor links are judged from the listing here: the launcher judges them.
     files.push_back({name,
-                     static_cast<std::int64_t>((static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) |
-                                               found.nFileSizeLow),
+                     static_cast<std::int64_t>(size),
                      unixTimeOf(found.ftLastWriteTime),
-                     {}});
+                     {},
+                     size,
+                     1,
+                     true});
     // The file index is not in the listing: the file itself says which it is.
     identityOf(folder + name, files.back().identity);
   } while (FindNextFileW(find, &found));

@@ -52,6 +52,11 @@ const std::string& executableFolder() {
 
 }  // namespace
 
+size_t launcherRoom() {
+  reapLaunchers();
+  return liveLaunchers.size() < kMaxLiveLaunchers ? kMaxLiveLaunchers - liveLaunchers.size() : 0;
+}
+
 void setArguments(int argc, const char* const* argv) {
   arguments.clear();
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);

@@ -100,8 +100,13 @@ class frmMain {
   void sweepHelperFiles();
   void dispatchJob(const std::string& jobFileName, JobNames& jobNames);
   bool spoolFolderReady();
-  void judgeJob(const std::string& name, queue::TickOutcome& outcome, std::vector<ReadyJob>& ready,
-                std::map<std::string, platform::JobLook>& changing);
+  // The tick's clock and settle time, taken once for all its jobs.
+  struct Settling {
+    std::int64_t nowNs;
+    std::int64_t settleNs;
+  };
+  void judgeJob(const std::string& name, const Settling& settling, queue::TickOutcome& outcome,
+                std::vector<ReadyJob>& ready, std::map<std::string, platform::JobLook>& changing);
   void afterTick(const queue::TickOutcome& outcome);
 
   ui::Toolkit& toolkit_;

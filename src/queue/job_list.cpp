@@ -130,7 +130,6 @@ void Tracker::finish() {
 }
 
 void Tracker::afterTick(const TickOutcome& outcome) {
-  const std::int64_t now = platform::unixTime();
   std::map<Standing, std::int64_t> counts;
   for (const RefusedGroup& group : outcome.refused.groups()) {
     counts[group.standing] = group.count;

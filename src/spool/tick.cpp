@@ -67,12 +67,13 @@ void frmMain::tmrPrint_Timer() {
     outcome.maxBytes = queue::maxJobBytes(std::getenv("LPTSPOOL_MAX_JOB"));
     std::vector<ReadyJob> ready;
     std::map<std::string, platform::JobLook> changing;
+    const Settling settling{platform::fileClockNs(), queue::settleMs() * 1000000};
     std::string Name = platform::Dir(PrintingDir + "*.ps");
     while (!Name.empty()) {
       if (Name != "." && Name != "..") {
         outcome.found.push_back(Name);
         if (lngDocuments < INT32_MAX) ++lngDocuments;
-        judgeJob(Name, outcome, ready, changing);
+        judgeJob(Name, settling, outcome, ready, changing);
       }
       Name = platform::Dir();
     }
@@ -98,8 +99,8 @@ void frmMain::tmrPrint_Timer() {
 
 // One look at the job decides its way: refused until it changes (counted under its reason, and
 // nothing more spent on it), still changing (looked at again next tick), or ready for a launcher.
-void frmMain::judgeJob(const std::string& name, queue::TickOutcome& outcome,
-                       std::vector<ReadyJob>& ready,
+void frmMain::judgeJob(const std::string& name, const Settling& settling,
+                       queue::TickOutcome& outcome, std::vector<ReadyJob>& ready,
                        std::map<std::string, platform::JobLook>& changing) {
   platform::JobLook look;
   if (!platform::lookAtJob(PrintingDir, name, look)) return;  // gone since the listing
@@ -115,7 +116,7 @@ void frmMain::judgeJob(const std::string& name, queue::TickOutcome& outcome,
   // Settled once its last change is a settle time old, or when it is just as it was a tick ago
   // (a file stamped ahead of our clock).
   const std::int64_t lastChange = std::max(look.mtimeNs, look.ctimeNs);
-  bool settled = platform::fileClockNs() - lastChange >= queue::settleMs() * 1000000;
+  bool settled = settling.nowNs - lastChange >= settling.settleNs;
   if (!settled) {
     const auto before = changing_.find(name);
     settled = before != changing_.end() && before->second.size == look.size &&

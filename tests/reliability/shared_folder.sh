@@ -27,13 +27,14 @@ setup_tree() {
   chmod 755 "$d/out" "$d/home"
   chown $server_uid:$server_uid "$d/home" "$d/run" "$d/out"
 }
-# start_server_as NAME [VAR=VALUE...]: the real server as the server user on $d/spool.
+# start_server_as NAME [VAR=VALUE...]: the real server as the server user on $d/spool (or on
+# $spool_dir when set).
 start_server_as() {
   name=$1
   shift
   env -u DISPLAY -u WAYLAND_DISPLAY HOME="$d/home" XDG_RUNTIME_DIR="$d/run" LPT1="$d/out" "$@" \
     setpriv --reuid=$server_uid --regid=$server_uid --clear-groups \
-    "$bin/lptspool" "PRINTINGDIR=$d/spool" 2>>"$tmp/$name.err" &
+    "$bin/lptspool" "PRINTINGDIR=${spool_dir:-$d/spool}" 2>>"$tmp/$name.err" &
   echo $! >"$tmp/$name.pid"
   echo $! >>"$tmp/pids"
 }
@@ -44,10 +45,12 @@ ticks_pass() {
     wait_for 30 printed_once "$1.$i" || fail "$1: the server stopped printing its own jobs"
   done
 }
-# drop_as USER_RUN ID NAME: a job made by the given user (as_server or as_other).
+# drop_as USER_RUN ID NAME: a job made by the given user (as_server or as_other), in $d/spool
+# or $spool_dir.
 drop_as() {
   job_bytes "$2" 5 >"$d/src/$2"
-  $1 sh -c "umask 022; cat >'$d/spool/.in.$2' && mv '$d/spool/.in.$2' '$d/spool/$3'" <"$d/src/$2"
+  to=${spool_dir:-$d/spool}
+  $1 sh -c "umask 022; cat >'$to/.in.$2' && mv '$to/.in.$2' '$to/$3'" <"$d/src/$2"
 }
 printed() { grep -rl "^LPTJOB $1\$" "$d/out" 2>/dev/null | wc -l; }
 printed_once() { [ "$(printed "$1")" -eq 1 ]; }
@@ -298,8 +301,132 @@ FAKELP
   echo "FIGURES empty: 2 empty jobs deleted, the printer asked 0 times"
 }
 
+# cpu_ticks PID: the CPU time the process used so far, in clock ticks (user and system).
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+users_printed() {
+  for i in 0 1 2 3 4 5 6 7 8 9; do printed_once "user$i" || return 1; done
+}
+launchers_in() {
+  n=0
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/cwd" 2>/dev/null)" = "$1" ] && [ "$(cat "$p/comm" 2>/dev/null)" = lptspool-launch ] && n=$((n + 1))
+  done
+  echo $n
+}
+
+# In a folder the server's user owns, the other user drops 200 jobs and touches every one of them
+# five times a second: they never settle, so they hold no launcher, and the user's own job
+# prints within two ticks (it waited ten minutes behind 64 of them before).
+starving() {
+  setup_tree starve
+  own_spool
+  as_other sh -c "i=0; while [ \$i -lt 200 ]; do echo 'LPTJOB ch' >'$d/spool/CH'\$i'.PS'; i=\$((i + 1)); done"
+  setpriv --reuid=$other_uid --regid=$other_uid --clear-groups sh -c \
+    "while [ -d '$d/spool' ]; do touch '$d/spool'/CH*.PS 2>/dev/null; sleep 0.2; done" &
+  toucher=$!
+  echo $toucher >>"$tmp/pids"
+  start_server_as starve LPTSPOOL_SETTLE_MS=2000
+  ticks_pass starve
+  most=0
+  start=$(date +%s)
+  drop_as as_server user USER.PS
+  while ! printed_once user && [ $(($(date +%s) - start)) -le 60 ]; do
+    n=$(launchers_in "$d/spool")
+    [ "$n" -le "$most" ] || most=$n
+    sleep 0.2
+  done
+  waited=$(($(date +%s) - start))
+  kill $toucher
+  printed_once user || fail "starve: the user's job was not printed in 60 s"
+  # Two ticks are 14 s; the rest is the settle time and the print.
+  [ "$waited" -le 20 ] || fail "starve: the user's job waited $waited s"
+  [ "$most" -le 2 ] || fail "starve: $most launchers ran at once for the changing jobs"
+  [ "$(printed ch)" -eq 0 ] || fail "starve: $(printed ch) of the changing jobs printed"
+  echo "FIGURES starve: 200 jobs kept changing; the user's job waited $waited s; at most $most launchers at once"
+}
+
+# The spool folder (PRINTINGDIR=.../pub/spool, in a 1777 folder) does not exist yet. The other
+# user makes it first: a link to the user's own folder, then a folder of his. The server does not
+# start on either (status 2, one line naming the folder and its owner) and touches nothing in
+# them; once he is gone it makes the folder itself. In a folder anyone may write to without the
+# sticky bit, he swaps the running server's folder for a link: nothing is printed from it.
+planted_spool() {
+  setup_tree plantedspool
+  mkdir -p "$d/pub" "$d/open" "$d/home/docs"
+  chmod 1777 "$d/pub"
+  chmod 777 "$d/open"
+  chown $server_uid:$server_uid "$d/home/docs"
+  as_server sh -c "umask 077; echo 'LPTJOB draft' >'$d/home/docs/draft.ps'"
+  as_other ln -s "$d/home/docs" "$d/pub/spool"
+  start_once() { # NAME: the server on pub/spool, as it ends
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY HOME="$d/home" XDG_RUNTIME_DIR="$d/run" LPT1="$d/out" \
+      timeout 30 setpriv --reuid=$server_uid --regid=$server_uid --clear-groups \
+      "$bin/lptspool" "PRINTINGDIR=$d/pub/spool" 2>"$tmp/$1.err" || status=$?
+    [ "$status" -eq 2 ] || fail "plantedspool: the server ended with $status on $1"
+    [ "$(wc -l <"$tmp/$1.err")" -eq 1 ] || fail "plantedspool: $1: $(cat "$tmp/$1.err")"
+  }
+  start_once link
+  grep -q "pub/spool is a symbolic link (owned by user $other_uid" "$tmp/link.err" ||
+    fail "plantedspool: $(cat "$tmp/link.err")"
+  as_other sh -c "rm '$d/pub/spool' && mkdir -m 777 '$d/pub/spool' && echo 'LPTJOB his' >'$d/pub/spool/HIS.PS'"
+  start_once his
+  grep -q "pub/spool belongs to user $other_uid" "$tmp/his.err" || fail "plantedspool: $(cat "$tmp/his.err")"
+  [ -e "$d/home/docs/draft.ps" ] && [ -e "$d/pub/spool/HIS.PS" ] || fail "plantedspool: a file went"
+  [ -z "$(ls "$d/out")" ] || fail "plantedspool: printed $(ls "$d/out")"
+  as_other rm -r "$d/pub/spool"
+  spool_dir=$d/pub/spool
+  start_server_as plantedspool
+  wait_for 20 test -d "$d/pub/spool" || fail "plantedspool: the server made no folder"
+  [ "$(stat -c %u "$d/pub/spool")" -eq $server_uid ] || fail "plantedspool: the folder made is not the user's"
+  # The running server's folder swapped for a link, where the parent lets anyone rename it.
+  as_server mkdir "$d/open/spool"
+  spool_dir=$d/open/spool
+  start_server_as swapped
+  drop_as as_server before BEFORE.PS
+  wait_for 40 printed_once before || fail "plantedspool: the open folder's job was not printed"
+  as_other sh -c "mv '$d/open/spool' '$d/open/old' && ln -s '$d/home/docs' '$d/open/spool'"
+  wait_for 30 grep -qs "open/spool was moved or replaced" "$tmp/swapped.err" ||
+    fail "plantedspool: no reason for the swapped folder"
+  # Two ticks of the other server, in the folder it made.
+  spool_dir=$d/pub/spool
+  ticks_pass plantedspool
+  [ "$(printed draft)" -eq 0 ] && [ -e "$d/home/docs/draft.ps" ] || fail "plantedspool: the user's draft was printed or deleted"
+  echo "FIGURES plantedspool: refused to start on his link and his folder (status 2); 0 files printed from the swapped-in link"
+}
+
+# 20,000 jobs of the other user that the server's user could not delete (a root-owned 1777
+# folder): each costs one look a tick. No launcher, no state; the user's own jobs print within two
+# ticks.
+flood() {
+  setup_tree flood
+  as_other sh -c "cd '$d/spool' && i=0; while [ \$i -lt 20000 ]; do echo x >F\$i.PS; i=\$((i + 1)); done"
+  start_server_as flood
+  pid=$(cat "$tmp/flood.pid")
+  ticks_pass flood
+  hz=$(getconf CLK_TCK)
+  before=$(cpu_ticks "$pid")
+  from=$(date +%s)
+  i=0
+  while [ $i -lt 10 ]; do drop_as as_server "user$i" "USER$i.PS"; i=$((i + 1)); done
+  wait_for 40 users_printed || \
+    fail "flood: the user's jobs were not printed"
+  waited=$(($(date +%s) - from))
+  sleep 14
+  ticks=$((($(date +%s) - from) / 7))
+  cpu=$(awk -v t="$(($(cpu_ticks "$pid") - before))" -v hz="$hz" -v n="$ticks" 'BEGIN { printf "%.2f", t / hz / n }')
+  state=$(du -sb "$d/run" | cut -f1)
+  hwm=$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")
+  [ "$waited" -le 20 ] || fail "flood: the user's jobs waited $waited s"
+  [ "$state" -lt 1048576 ] || fail "flood: $state bytes of state"
+  [ "$(ls "$d/spool" | grep -c '^F.*PS$')" -eq 20000 ] || fail "flood: his jobs went"
+  [ "$(grep -c 'left in the folder unprinted' "$tmp/flood.err")" -eq 1 ] || fail "flood: $(grep -c unprinted "$tmp/flood.err") summary lines"
+  echo "FIGURES flood: 20000 refused jobs; the user's 10 jobs waited $waited s; $cpu s CPU a tick; state $state bytes; peak memory $hwm KiB (this build)"
+}
+
 LPTSPOOL_SETTLE_MS=300
 export LPTSPOOL_SETTLE_MS
 run_scenarios cannot_delete squatted_helpers foreign_locks planted_commands foreign_helpers \
-  renamed_after_printing planted_printer_folder bounded_jobs hard_links empty_jobs
+  renamed_after_printing planted_printer_folder bounded_jobs hard_links empty_jobs starving \
+  planted_spool flood
 echo PASS

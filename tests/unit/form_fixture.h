@@ -44,24 +44,12 @@ class FormTest : public RuntimeFolderTest {
     form.startTracking();
   }
 
-  memory::MemoryWindow& window() {
-    return static_cast<memory::MemoryWindow&>(*form.window);
-  }
-  memory::MemoryTimer& timer(const char* name) {
-    return *window().timer(name);
-  }
-  std::string status() {
-    return form.cmdShow->caption();
-  }
-  void tick() {
-    form.tmrPrint_Timer();
-  }
-  std::vector<memory::ShellCall>& started() {
-    return toolkit.win32_.shellCalls;
-  }
-  std::string templ() {
-    return program.read("print.txt");
-  }
+  memory::MemoryWindow& window() { return static_cast<memory::MemoryWindow&>(*form.window); }
+  memory::MemoryTimer& timer(const char* name) { return *window().timer(name); }
+  std::string status() { return form.cmdShow->caption(); }
+  void tick() { form.tmrPrint_Timer(); }
+  std::vector<memory::ShellCall>& started() { return toolkit.win32_.shellCalls; }
+  std::string templ() { return program.read("print.txt"); }
 
   TempFolder spool;
   std::vector<std::string> said;  // the server's lines on stderr

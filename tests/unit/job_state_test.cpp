@@ -12,6 +12,13 @@
 namespace queue {
 namespace {
 
+// A tick that found these jobs and did nothing else with them.
+TickOutcome found(std::vector<std::string> names) {
+  TickOutcome outcome;
+  outcome.found = std::move(names);
+  return outcome;
+}
+
 TEST(JobState, AnyNameAndReasonSurviveTheRecordButATornOneIsNoRecord) {
   JobRecord r{std::string("a\\n\nb\r\x01.ps", 11),
               {2049, 77, 5, -1},
@@ -171,12 +178,12 @@ TEST_F(TrackerTest, AStateBelongsToItsFileNotItsName) {
   // The first REPORT.PS fails; it is deleted and a new one, of another size, takes the name.
   spool.write("REPORT.PS", "12345");
   launcher("REPORT.PS", Kind::Failed, "lpt1: broken", 9);
-  tracker->afterTick({"REPORT.PS"}, {});
+  tracker->afterTick(found({"REPORT.PS"}));
   std::remove(spool.path("REPORT.PS").c_str());
   spool.write("REPORT.PS", std::string(50, 'x'));
   EXPECT_EQ(stateOf("REPORT.PS"), "waits ");
   said.clear();
-  tracker->afterTick({"REPORT.PS"}, {});
+  tracker->afterTick(found({"REPORT.PS"}));
   EXPECT_TRUE(said.empty());
   EXPECT_TRUE(readRecords(store).empty());
   // Its first try is its first, not the old job's third.
@@ -191,7 +198,7 @@ TEST_F(TrackerTest, APrintedLineOutlivesANewJobOfTheSameNameAndTheServerStopping
   // A new job under the name, failing, before the server's next tick.
   spool.write("REPORT.PS", std::string(50, 'x'));
   launcher("REPORT.PS", Kind::Failed, "lpt1: broken", 9);
-  tracker->afterTick({"REPORT.PS"}, {});
+  tracker->afterTick(found({"REPORT.PS"}));
   EXPECT_EQ(said, (std::vector<std::string>{"REPORT.PS printed (5 bytes)",
                                             "REPORT.PS waits: lpt1: broken"}));
   // Printed right before the server stops: said as it goes.
@@ -208,7 +215,7 @@ TEST_F(TrackerTest, ARestartRepeatsNothingAndForgetsJobsThatLeft) {
   spool.write("GOES.PS", "1");
   launcher("STAYS.PS", Kind::Failed, "lpt1: broken", 9);
   launcher("GOES.PS", Kind::Failed, "lpt1: broken", 9);
-  tracker->afterTick({"STAYS.PS", "GOES.PS"}, {});
+  tracker->afterTick(found({"STAYS.PS", "GOES.PS"}));
   ASSERT_EQ(said.size(), 2u);
   // The server ends; one job leaves, one is printed by a launcher still running.
   tracker.reset();
@@ -221,12 +228,12 @@ TEST_F(TrackerTest, ARestartRepeatsNothingAndForgetsJobsThatLeft) {
   EXPECT_EQ(said, std::vector<std::string>{"LATE.PS printed (1 bytes), before this start"});
   EXPECT_EQ(readRecords(store).size(), 1u);  // only STAYS.PS's
   said.clear();
-  tracker->afterTick({"STAYS.PS"}, {});
+  tracker->afterTick(found({"STAYS.PS"}));
   EXPECT_TRUE(said.empty());
   EXPECT_EQ(stateOf("STAYS.PS"), "failed lpt1: broken");
   // A new reason is news again.
   launcher("STAYS.PS", Kind::Failed, "lpt1: paper jam", 9);
-  tracker->afterTick({"STAYS.PS"}, {});
+  tracker->afterTick(found({"STAYS.PS"}));
   EXPECT_EQ(said, std::vector<std::string>{"STAYS.PS waits: lpt1: paper jam"});
 }
 

@@ -83,14 +83,15 @@ bool linkInWritableFolder(const std::string& path, std::string& reason) {
 // Opens the folder itself, never through a link in its last level, and judges it.
 FolderState openChecked(const std::string& folder, int& fd, struct stat& st, std::string& reason) {
   const std::string path = withoutSlash(folder);
-  if (linkInWritableFolder(path, reason)) return FolderState::Refused;
   struct stat link {};
-  if (::lstat(path.c_str(), &link) != 0) return FolderState::Missing;
-  if (S_ISLNK(link.st_mode)) {
+  const bool there = ::lstat(path.c_str(), &link) == 0;
+  if (there && S_ISLNK(link.st_mode)) {
     reason = "the spool folder " + path + " is a symbolic link (owned by " +
              ownerName(link.st_uid) + "), not a folder; give the folder's real path";
     return FolderState::Refused;
   }
+  if (linkInWritableFolder(path, reason)) return FolderState::Refused;
+  if (!there) return FolderState::Missing;
   fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0 || ::fstat(fd, &st) != 0) {
     if (fd >= 0) ::close(fd);

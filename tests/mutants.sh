@@ -52,7 +52,7 @@ mutant refuse-hard-links src/queue/job_refusal.cpp 's/if (facts.links > 1)/if (f
 mutant refuse-too-big src/queue/job_refusal.cpp 's/if (facts.size > maxBytes)/if (false)/' launch
 mutant refuse-sparse src/queue/job_refusal.cpp \
   's/if (facts.size >= kSparseCheckFrom \&\&/if (false \&\&/' launch
-mutant empty-job-not-sent src/launch/job_copy.cpp 's/if (settled.size == 0) return/if (false) return/' launch
+mutant empty-job-not-sent src/launch/job_copy.cpp 's/if (settled.size == 0)$/if (false)/' launch
 mutant rename-is-no-change src/launch/job_copy.cpp 's/!now.sameContent(settled)/now != settled/' launch
 mutant printer-folder-no-link src/platform/posix/printer_folder.cpp 's/if (rest.empty()) {/if (false) {/' launch
 mutant printer-folder-link-parent src/platform/posix/printer_folder.cpp \

@@ -10,6 +10,7 @@
 #include "platform/desktop.h"
 #include "platform/host_texts.h"
 #include "platform/process.h"
+#include "platform/single_server.h"
 #include "platform/spool_handle.h"
 
 int main(int argc, char** argv) {
@@ -41,9 +42,10 @@ int main(int argc, char** argv) {
   // choose what is printed and deleted: refused before anything else happens. A missing one is
   // made here, and checked as soon as it is.
   if (platform::openSpoolFolder(folder, reason) == platform::FolderState::Refused) {
-    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    platform::refuseStart(reason);
     return 2;
   }
+  if (!platform::claimSpoolFolder(folder)) return 0;
   // Said once, before the first job waits for a printer that is not there.
   const std::string printerProblem = startupPrinterProblem(folder);
   return platform::runDesktop(argc, argv, [&printerProblem](ui::Toolkit& toolkit) {

@@ -3,6 +3,8 @@
 #include "platform/host_texts.h"
 
 #include <windows.h>
+
+#include "platform/win32/tell_user.h"
 // After windows.h, which it needs.
 #include <winspool.h>
 
@@ -99,16 +101,26 @@ std::string printersLine(const std::optional<std::string>&) {
   return "Printers:      " + (names.empty() ? std::string("none") : names);
 }
 
-void refuseStart(const std::string& reason) {
+bool outputReachesUser() {
+  return outputSeen;
+}
+
+void tellUser(const std::string& line, const std::string& boxText, bool error) {
   if (outputSeen) {
-    std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
+    std::fprintf(stderr, "lptspool: %s\n", shownText(line).c_str());
     std::fflush(stderr);
     return;
   }
   // Started from Explorer, the Start menu or at login: nobody would see a line.
-  const std::string text = "lptspool startar inte: " + shownText(reason) +
-                           "\n\nAnge mappen så här: lptspool.exe " + usageForm();
-  MessageBoxW(nullptr, wide(text).c_str(), L"lptspool", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, wide(shownText(boxText)).c_str(), L"lptspool",
+              MB_OK | MB_SETFOREGROUND | (error ? MB_ICONERROR : MB_ICONINFORMATION));
+}
+
+void refuseStart(const std::string& reason) {
+  tellUser(
+      reason,
+      "lptspool startar inte: " + reason + "\n\nAnge mappen så här: lptspool.exe " + usageForm(),
+      true);
 }
 
 }  // namespace platform

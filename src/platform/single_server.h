@@ -1,0 +1,16 @@
+// One server per spool folder.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// True when this process is now the one server of the folder (DOS, ending in a backslash). False
+// when another one runs on it, however its folder was spelt: that one has been asked to show its
+// window, and this one ends.
+bool claimSpoolFolder(const std::string& dosFolder);
+
+// The name the claim goes by, empty before it; the window carries it for a second start to find.
+const std::string& claimedSpoolFolderKey();
+
+}  // namespace platform

@@ -30,18 +30,42 @@ WinTable::WinTable(::HWND parent, const ui::ControlLayout& layout, int id, HFONT
              LVS_NOSORTHEADER,
          parent, layout, 0, id);
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-  // The first column, the job's name, takes what the others leave.
+  // A status cut off at the column's edge is shown whole in a tooltip.
+  SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
+  // A third for the name, room for the size and the time, and the last column, the status,
+  // takes whatever width the list has to spare.
   const int width = toPixels(layout.width, twipsPerPixel(true)) - 4;
-  const int others = headers.size() > 1 ? width / 6 : 0;
+  const int shares[] = {34, 12, 18};
   for (size_t i = 0; i < headers.size(); ++i) {
     std::wstring text = widen(headers[i]);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
     column.pszText = text.data();
-    column.cx = i == 0 ? width - others * static_cast<int>(headers.size() - 1) : others;
+    column.cx = i < 3 ? width * shares[i] / 100 : width / 4;
     SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
   }
+  columns_ = static_cast<int>(headers.size());
+  fitLastColumn();
+}
+
+void WinTable::fitLastColumn() {
+  if (columns_ > 0) SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, columns_ - 1, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+bool WinTable::notify(NMHDR* header) {
+  if (header->code != LVN_GETINFOTIPW || columns_ == 0) return false;
+  auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(header);
+  const std::string status = cell(static_cast<size_t>(tip->iItem), columns_ - 1);
+  const std::wstring text = widen(status);
+  // Only what the column cuts off; a whole status needs no tooltip.
+  const int needed = static_cast<int>(SendMessageW(hwnd_, LVM_GETSTRINGWIDTHW, 0,
+                                                   reinterpret_cast<LPARAM>(text.c_str()))) +
+                     12;
+  const int room = static_cast<int>(SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, columns_ - 1, 0));
+  if (needed <= room || !tip->pszText || tip->cchTextMax <= 0) return true;
+  lstrcpynW(tip->pszText, text.c_str(), tip->cchTextMax);
+  return true;
 }
 
 void WinTable::setRows(const std::vector<std::vector<std::string>>& rows) {
@@ -60,6 +84,7 @@ void WinTable::setRows(const std::vector<std::vector<std::string>>& rows) {
                    reinterpret_cast<LPARAM>(&item));
     }
   }
+  fitLastColumn();
   SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -113,9 +113,14 @@ class WinTable : public WinControl<ui::Table> {
   std::string cell(std::size_t row, std::size_t column) const override;
   int currentRow() const override;
   void setCurrentRow(int row) override;
+  // The status column takes the width the others leave.
+  void fitLastColumn();
+  // The list's notifications; true when handled.
+  bool notify(NMHDR* header);
 
  private:
   std::vector<std::vector<std::string>> rows_;
+  int columns_ = 0;
 };
 
 class WinTimer : public ui::Timer {
@@ -172,6 +177,17 @@ class WinWindow : public ui::Window {
   void move();
   void syncPlace();
   void paintFrame(HDC dc);
+  // The list window resized: the table takes the new room, what lies below it moves down, and
+  // what lies on the right moves with the right edge.
+  void layoutDialog(SIZE client);
+  struct Placed {
+    ::HWND hwnd;
+    ::RECT rect;  // in the client area as first shown
+  };
+  std::vector<Placed> placed_;
+  SIZE firstClient_{};
+  SIZE minimum_{};
+  WinTable* table_ = nullptr;
 
   WinToolkit& toolkit_;
   ::HWND hwnd_ = nullptr;

@@ -2,6 +2,7 @@
 // frame painted by itself, or the document list's ordinary window; its place kept in twips.
 #include <algorithm>
 
+#include "platform/single_server.h"
 #include "platform/win32/gui/win_toolkit.h"
 
 namespace win32ui {
@@ -86,10 +87,9 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width,
   toolkitInstance = &toolkit;
   const int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
   if (dialog) {
-    hwnd_ =
-        CreateWindowExW(0, widen(kDialogClass).c_str(), widen(title).c_str(),
-                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                        0, 0, w, h, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+    hwnd_ = CreateWindowExW(0, widen(kDialogClass).c_str(), widen(title).c_str(),
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), this);
   } else {
     // A tool window: no title bar, no taskbar button, above other windows.
     hwnd_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFormClass, title.c_str(),
@@ -97,6 +97,9 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width,
                             GetModuleHandleA(nullptr), this);
   }
   if (!hwnd_) toolkit.windowFailed = true;
+  // A second start on the same folder finds this window by its folder's key.
+  if (!dialog && hwnd_ && !platform::claimedSpoolFolderKey().empty())
+    SetPropA(hwnd_, platform::claimedSpoolFolderKey().c_str(), reinterpret_cast<HANDLE>(1));
   size_ = {w, h};
   HINSTANCE instance = GetModuleHandleA(nullptr);
   bigIcon_ =
@@ -111,6 +114,8 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width,
 }
 
 WinWindow::~WinWindow() {
+  if (!dialog_ && !platform::claimedSpoolFolderKey().empty())
+    RemovePropA(hwnd_, platform::claimedSpoolFolderKey().c_str());
   timers_.clear();
   controls_.clear();
   DestroyWindow(hwnd_);
@@ -172,8 +177,49 @@ void WinWindow::show() {
   if (dialog_) SetForegroundWindow(hwnd_);
   if (!shownOnce_) {
     shownOnce_ = true;
+    if (dialog_) {
+      // The layout the controls were made with is the one every later size starts from.
+      ::RECT client{}, window{};
+      GetClientRect(hwnd_, &client);
+      GetWindowRect(hwnd_, &window);
+      firstClient_ = {client.right, client.bottom};
+      minimum_ = {(window.right - window.left) * 2 / 3, (window.bottom - window.top) * 2 / 3};
+      for (const auto& control : controls_) {
+        ::RECT r{};
+        const ::HWND child = fromHandle32(control->hWnd());
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+        placed_.push_back({child, r});
+      }
+    }
     if (Resize) Resize();
   }
+}
+
+void WinWindow::layoutDialog(SIZE client) {
+  if (placed_.empty() || !table_) return;
+  const int dx = client.cx - firstClient_.cx, dy = client.cy - firstClient_.cy;
+  ::RECT table{};
+  for (const Placed& p : placed_)
+    if (p.hwnd == table_->native()) table = p.rect;
+  HDWP moves = BeginDeferWindowPos(static_cast<int>(placed_.size()));
+  for (const Placed& p : placed_) {
+    ::RECT r = p.rect;
+    if (p.hwnd == table_->native()) {
+      r.right += dx;
+      r.bottom += dy;
+    } else if (r.top >= table.bottom) {
+      OffsetRect(&r, r.left > firstClient_.cx / 2 ? dx : 0, dy);
+    } else {
+      r.right += dx;  // the line above the list
+    }
+    if (moves)
+      moves = DeferWindowPos(moves, p.hwnd, nullptr, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (moves) EndDeferWindowPos(moves);
+  table_->fitLastColumn();
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void WinWindow::hide() {
@@ -205,8 +251,26 @@ LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       const SIZE now = {LOWORD(lParam), HIWORD(lParam)};
       const bool changed = now.cx != size_.cx || now.cy != size_.cy;
       size_ = now;
+      if (dialog_ && changed && wParam != SIZE_MINIMIZED) layoutDialog(now);
       if (shownOnce_ && changed && wParam != SIZE_MINIMIZED && Resize) Resize();
       return 0;
+    }
+    case WM_GETMINMAXINFO:
+      if (dialog_ && minimum_.cx > 0) {
+        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+        limits->ptMinTrackSize = {minimum_.cx, minimum_.cy};
+        return 0;
+      }
+      return DefWindowProcA(hwnd_, message, wParam, lParam);
+    case WM_NOTIFYFORMAT:
+      // The list's notifications carry wide text, as every text we give it.
+      if (lParam == NF_QUERY) return NFR_UNICODE;
+      return DefWindowProcA(hwnd_, message, wParam, lParam);
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (table_ && header && header->hwndFrom == table_->native() && table_->notify(header))
+        return 0;
+      return DefWindowProcA(hwnd_, message, wParam, lParam);
     }
     case WM_MOVE:
       syncPlace();
@@ -220,6 +284,18 @@ LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DISPLAYCHANGE:
       if (WorkAreaChanged) WorkAreaChanged();
+      return 0;
+    case WM_DPICHANGED:
+      // Moved to a screen of another scale: the list takes the size Windows suggests; the
+      // docked window keeps its size in twips and docks again.
+      if (dialog_) {
+        const auto* suggested = reinterpret_cast<const ::RECT*>(lParam);
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+      } else if (WorkAreaChanged) {
+        WorkAreaChanged();
+      }
       return 0;
     case WM_CLOSE:
       if (dialog_) {
@@ -264,6 +340,7 @@ ui::Table* WinWindow::addTable(const ui::ControlLayout& layout,
                                const std::vector<std::string>& headers) {
   auto table =
       std::make_unique<WinTable>(hwnd_, layout, nextId_++, toolkit_.defaultFont(), headers);
+  table_ = table.get();
   ui::Table* raw = table.get();
   controls_.push_back(std::move(table));
   return raw;

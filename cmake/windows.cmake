@@ -5,6 +5,7 @@
 install(TARGETS lptspool lptspool-launch RUNTIME DESTINATION .)
 install(FILES data/print.txt DESTINATION .)
 install(FILES README.md DESTINATION . RENAME README.txt)
+install(FILES docs/windows.md DESTINATION . RENAME WINDOWS.txt)
 
 include(cmake/windows_package.cmake)
 

@@ -15,7 +15,9 @@ set(CPACK_NSIS_DISPLAY_NAME lptspool)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_SOURCE_DIR}/data/windows/lptspool.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_SOURCE_DIR}/data/windows/lptspool.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME lptspool.exe)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+# An upgrade installs over the old files after ending the running servers; uninstalling first would
+# take the old version away even when the new one then refuses its folder.
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL OFF)
 
 # The spool folder page, in the place of a license page. The job's script path must fit the
 # launcher's 63-byte field: folder, backslash and 12345678.bat, so at most 50 characters.
@@ -24,21 +26,42 @@ set(CPACK_NSIS_DEFINES [=[
   Target amd64-unicode
   !include FileFunc.nsh
   Var SpoolDir
+  !define lptspoolKey "Software\lptspool\lptspool"
+  !define lptspoolUninstallKey "Software\Microsoft\Windows\CurrentVersion\Uninstall\lptspool"
+  !define lptspoolRunKey "Software\Microsoft\Windows\CurrentVersion\Run"
+  ; The folder of an earlier install, else C:\SPOOL.
   Function lptspoolSpoolPre
+    StrCmp $SpoolDir "" 0 +4
+    ReadRegStr $SpoolDir SHCTX "${lptspoolKey}" "SpoolFolder"
     StrCmp $SpoolDir "" 0 +2
     StrCpy $SpoolDir "C:\SPOOL"
   FunctionEnd
-  Function lptspoolSpoolLeave
-    StrCpy $0 $SpoolDir 1 1
-    StrCmp $0 ":" +3
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The spool folder must be on a drive, such as C:\SPOOL."
-    Abort
+  ; $R9 = why the folder $SpoolDir cannot be used, or "".
+  Function lptspoolCheckFolder
+    StrCpy $R9 ""
+    StrCpy $0 $SpoolDir 2 1
+    StrCmp $0 ":\" onDrive
+      StrCpy $R9 "The spool folder must be on a drive, such as C:\SPOOL."
+      Return
+    onDrive:
     StrLen $0 $SpoolDir
     IntCmp $0 50 fits fits
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The spool folder's path may have at most 50 characters."
-    Abort
+      StrCpy $R9 "The spool folder's path may have at most 50 characters."
     fits:
   FunctionEnd
+  Function lptspoolSpoolLeave
+    Call lptspoolCheckFolder
+    StrCmp $R9 "" +3
+    MessageBox MB_OK|MB_ICONEXCLAMATION $R9
+    Abort
+  FunctionEnd
+  ; The finish page starts the server on its folder, as the next login will.
+  Function lptspoolRunNow
+    Exec '"$INSTDIR\lptspool.exe" PRINTINGDIR="$SpoolDir"'
+  FunctionEnd
+  !define MUI_FINISHPAGE_RUN
+  !define MUI_FINISHPAGE_RUN_TEXT "Starta lptspool nu"
+  !define MUI_FINISHPAGE_RUN_FUNCTION lptspoolRunNow
   ; Each running server ends the orderly way on WM_CLOSE, taking its tray icon with it.
   !macro lptspoolStopServersFunction un
     Function ${un}lptspoolStopServers
@@ -66,29 +89,52 @@ set(CPACK_NSIS_LICENSE_PAGE [=[
   !define MUI_PAGE_CUSTOMFUNCTION_LEAVE lptspoolSpoolLeave
   !insertmacro MUI_PAGE_DIRECTORY
 ]=])
+# A silent install (/S) shows no page: its folder comes from /SPOOL=C:\FOLDER, else the earlier
+# install's, else C:\SPOOL, and is checked as the page checks it before anything is written (exit
+# status 2 when refused). The shortcut and the Run value are written after this.
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS [=[
-  Call lptspoolStopServers
-]=])
-# A silent install (/S) shows no page: its folder comes from /SPOOL=C:\FOLDER, or is C:\SPOOL.
-set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   StrCmp $SpoolDir "" 0 lptspoolHaveFolder
     ${GetParameters} $R0
+    ClearErrors
     ${GetOptions} $R0 "/SPOOL=" $SpoolDir
-    StrCmp $SpoolDir "" 0 +2
-    StrCpy $SpoolDir "C:\SPOOL"
+    Call lptspoolSpoolPre
   lptspoolHaveFolder:
+  Call lptspoolCheckFolder
+  StrCmp $R9 "" lptspoolFolderFits
+    ; The folder just made for the programs, which is the current one until we leave it.
+    SetOutPath "$TEMP"
+    RMDir "$INSTDIR"
+    SetErrorLevel 2
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$R9" /SD IDOK
+    Abort "$R9"
+  lptspoolFolderFits:
+  Call lptspoolStopServers
+]=])
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS [=[
   CreateDirectory "$SpoolDir"
-  WriteRegStr HKCU "Software\Microsoft\Windows\CurrentVersion\Run" "lptspool" '"$INSTDIR\lptspool.exe" PRINTINGDIR="$SpoolDir"'
+  WriteRegStr SHCTX "${lptspoolKey}" "SpoolFolder" "$SpoolDir"
+  WriteRegStr HKCU "${lptspoolRunKey}" "lptspool" '"$INSTDIR\lptspool.exe" PRINTINGDIR="$SpoolDir"'
+  ; What Add or Remove Programs shows besides the name, version and publisher.
+  WriteRegStr SHCTX "${lptspoolUninstallKey}" "InstallLocation" "$INSTDIR"
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD SHCTX "${lptspoolUninstallKey}" "EstimatedSize" "$0"
 ]=])
 set(CPACK_NSIS_CREATE_ICONS_EXTRA [=[
   CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\lptspool.lnk" "$INSTDIR\lptspool.exe" 'PRINTINGDIR="$SpoolDir"'
 ]=])
 set(CPACK_NSIS_DELETE_ICONS_EXTRA [=[
   Delete "$SMPROGRAMS\$MUI_TEMP\lptspool.lnk"
+  ; Comes after the program's own key is gone: its parent, made with it, goes too.
+  DeleteRegKey /ifempty SHCTX "Software\lptspool"
 ]=])
-# The spool folder and its jobs are the user's: they stay.
+# The spool folder and its jobs are the user's: they stay. What the server kept of them (job
+# states, locks) goes with the program.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS [=[
   Call un.lptspoolStopServers
-  DeleteRegValue HKCU "Software\Microsoft\Windows\CurrentVersion\Run" "lptspool"
+  DeleteRegValue HKCU "${lptspoolRunKey}" "lptspool"
+  ReadEnvStr $0 LOCALAPPDATA
+  StrCmp $0 "" +2
+  RMDir /r "$0\lptspool"
 ]=])
 include(CPack)

@@ -1,7 +1,12 @@
 #!/bin/bash
-# The installer under Wine, silent: it installs both programs, print.txt and the README, a Start
-# menu entry and the start at login with the chosen spool folder; the installed server prints;
-# the uninstaller ends it and takes all of that away again, leaving the spool folder's files.
+# The installer under Wine, and the installed server started the ways Windows starts it. A silent
+# install refuses a folder the page would refuse and installs nothing; with /SPOOL it writes the
+# Start menu entry and the start at login with that folder and fills in Add or Remove Programs.
+# A refused folder shows a message box and ends with status 2. The Run value's own string run by
+# cmd starts a server that prints a job named in code page 1252; the shortcut started again on the
+# same folder leaves one server; --queue from a batch file shows the name with its right letters.
+# The uninstaller ends the server and takes away every key and the private folder it made,
+# leaving the spool folder's files.
 # Usage: installer_test.sh WINDOWS_BUILD_FOLDER OUTPUT_FOLDER  (packages and prefix go there)
 set -u
 build=$1
@@ -9,10 +14,8 @@ out=$2
 source "$(dirname "$0")/../shell_lib.sh"
 
 export WINEPREFIX=$out/installer-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-server_pid=
 xvfb_pid=
 cleanup() {
-  [[ -n $server_pid ]] && kill "$server_pid" 2>/dev/null
   wineserver -k 2>/dev/null
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -f "$out/display"
@@ -32,42 +35,106 @@ rm -rf "$out/packages" "$WINEPREFIX"
 (cd "$build" && cpack -G NSIS -B "$out/packages" >"$out/cpack.log" 2>&1) || fail "cpack: $(tail -5 "$out/cpack.log")"
 installer=$(ls "$out"/packages/lptspool-*-windows-x64.exe) || fail "no installer was made"
 wineboot -i >"$out/wineboot.log" 2>&1 || fail "wineboot could not make the prefix"
+acp=$(wine reg query 'HKLM\System\CurrentControlSet\Control\Nls\CodePage' /v ACP | tr -d '\r')
+[[ $acp == *1252* ]] || fail "the prefix's ANSI code page is not 1252: $acp"
 
 c=$WINEPREFIX/drive_c
 dir="$c/Program Files/lptspool"
 menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/lptspool"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-wine "$installer" /S '/SPOOL=C:\JOBS\PRINT' || fail "the installer failed"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\lptspool'
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+# win_bat NAME LINE...: a batch file in C:\ with Windows line ends.
+win_bat() {
+  local name=$1
+  shift
+  printf '%s\r\n' "$@" >"$c/$name"
+}
+servers() { xdotool search --name '^lptspool$' 2>/dev/null | wc -l; }
+servers_are() { [[ $(servers) == "$1" ]]; }
+
+echo "--- a silent install refuses what the folder page refuses, and installs nothing"
+wine "$installer" /S '/SPOOL=JOBS' >/dev/null 2>&1
+status=$?
+[[ $status == 2 ]] || fail "a folder without a drive: installer status $status, not 2"
+[[ ! -e $dir && ! -e $menu ]] || fail "a refused install left files behind"
+[[ -z $(reg_value "$run_key" lptspool) ]] || fail "a refused install wrote the start at login"
+
+echo "--- silent install with /SPOOL: the shortcut, the Run value and Add or Remove Programs"
+wine "$installer" /S '/SPOOL=C:\Jobs\Print' || fail "the installer failed"
 for file in lptspool.exe lptspool-launch.exe print.txt README.txt Uninstall.exe; do
   [[ -f $dir/$file ]] || fail "$file was not installed"
 done
+[[ -d $c/Jobs/Print ]] || fail "the spool folder was not made"
+run=$(reg_value "$run_key" lptspool)
+[[ $run == '"C:\Program Files\lptspool\lptspool.exe" PRINTINGDIR="C:\Jobs\Print"' ]] ||
+  fail "the start at login is: $run"
 [[ -f $menu/lptspool.lnk ]] || fail "no Start menu entry"
-[[ -d $c/JOBS/PRINT ]] || fail "the spool folder was not made"
-wine reg query "$run_key" /v lptspool 2>/dev/null | tr -d '\r' |
-  grep -qF '"C:\Program Files\lptspool\lptspool.exe" PRINTINGDIR="C:\JOBS\PRINT"' ||
-  fail "no start at login with the spool folder: $(wine reg query "$run_key" 2>&1 | tr -d '\r')"
+tr -d '\000' <"$menu/lptspool.lnk" | grep -aqF 'PRINTINGDIR="C:\Jobs\Print"' ||
+  fail "the Start menu entry does not name the folder"
+for value in DisplayVersion Publisher InstallLocation EstimatedSize; do
+  [[ -n $(reg_value "$uninstall_key" "$value") ]] || fail "Add or Remove Programs has no $value"
+done
+
+echo "--- a refused folder: a message box, status 2"
+wine "$dir/lptspool.exe" 'PRINTINGDIR=Q:\nowhere' </dev/null >/dev/null 2>&1 &
+refused=$!
+wait_for 30 servers_are 1 || fail "no message box for a refused folder"
+import -window root "$out/refused.png"
+xdotool key Return
+wait "$refused"
+status=$?
+[[ $status == 2 ]] || fail "a refused folder: status $status, not 2"
+
+echo "--- the Run value's own string through cmd: the server prints a job named in code page 1252"
+mkdir -p "$c/OUT"
+printf 'job' >"$c/Jobs/Print/Räkning.ps"
+printf 'mine' >"$c/Jobs/Print/NOTES.TXT"
+win_bat login.bat '@echo off' "start \"\" $run"
+LPT1='C:\OUT' wine cmd /c 'C:\login.bat' >"$out/login.log" 2>&1 || fail "cmd: $(cat "$out/login.log")"
+wait_for 60 test ! -e "$c/Jobs/Print/Räkning.ps" || fail "the server started at login did not print"
+[[ $(cat "$c"/OUT/*) == job ]] || fail "the job did not reach the printer whole"
+[[ $(servers) == 1 ]] || fail "$(servers) windows for one server"
+
+echo "--- the shortcut started again on the same folder: status 0, one server"
+wine start /wait "$(wine winepath -w "$menu/lptspool.lnk" 2>/dev/null | tr -d '\r')" >"$out/second.log" 2>&1
+status=$?
+[[ $status == 0 ]] || fail "the second start: status $status, $(cat "$out/second.log")"
+sleep 2
+[[ $(servers) == 1 ]] || fail "$(servers) windows after a second start on the same folder"
+
+# (Under Wine a program started by start /wait gets no console to answer on: a batch file's plain
+# call, which waits for a windowed program on Windows too, stands in for it.)
+echo "--- --queue from a batch file: the name with its right letters, and the status"
+mkdir -p "$c/Jobs/Other"
+printf 'waiting' >"$c/Jobs/Other/Räkning.ps"
+win_bat queue.bat '@echo off' \
+  '"C:\Program Files\lptspool\lptspool.exe" --queue PRINTINGDIR=C:\Jobs\Other' \
+  'echo status %errorlevel%'
+wine cmd /c 'C:\queue.bat' >"$out/queue.log" 2>&1
+tr -d '\r' <"$out/queue.log" | grep -q "^waits	Räkning.ps	7	" ||
+  fail "--queue does not show Räkning.ps: $(cat "$out/queue.log")"
+tr -d '\r' <"$out/queue.log" | grep -q "^status 0$" || fail "--queue's status: $(cat "$out/queue.log")"
 
 # Without a desktop the server cannot run: it says so and ends, rather than sit there idle.
-DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\JOBS\PRINT' >"$out/nodesktop.log" 2>&1
+DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\Jobs\Spare' >"$out/nodesktop.log" 2>&1
 status=$?
 [[ $status == 1 ]] && grep -q 'the server does not run' "$out/nodesktop.log" ||
   fail "without a desktop: status $status, $(cat "$out/nodesktop.log")"
 
-# The server as the login starts it prints a job through the installed launcher to a folder.
-# The uninstaller must leave the spool folder's other files alone.
-printf 'job' >"$c/JOBS/PRINT/REPORT.PS"
-printf 'mine' >"$c/JOBS/PRINT/NOTES.TXT"
-mkdir -p "$c/OUT"
-LPT1='C:\OUT' wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\JOBS\PRINT' >"$out/server.log" 2>&1 &
-server_pid=$!
-wait_for 60 test ! -e "$c/JOBS/PRINT/REPORT.PS" || fail "the installed server did not print"
-[[ $(cat "$c"/OUT/*) == job ]] || fail "the job did not reach the printer whole"
-
+echo "--- uninstall: no key, no private folder; the spool folder's files stay"
+local_app=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+private=$(wine winepath -u "$local_app\\lptspool" 2>/dev/null)
+[[ -d $private ]] || fail "the server kept nothing in $private"
 wine "$dir/Uninstall.exe" /S || fail "the uninstaller failed"
 wait_for 30 test ! -e "$dir" || fail "the program's folder stays: $(ls "$dir")"
-wait_for 10 bash -c "! kill -0 $server_pid 2>/dev/null" || fail "the running server was not ended"
-server_pid=
+wait_for 10 servers_are 0 || fail "the running server was not ended"
 [[ ! -e $menu ]] || fail "the Start menu entry stays"
-if wine reg query "$run_key" /v lptspool >/dev/null 2>&1; then fail "the start at login stays"; fi
-[[ $(cat "$c/JOBS/PRINT/NOTES.TXT") == mine ]] || fail "the spool folder's files must stay"
+[[ -z $(reg_value "$run_key" lptspool) ]] || fail "the start at login stays"
+for key in "$uninstall_key" 'HKLM\Software\lptspool' 'HKCU\Software\lptspool'; do
+  if wine reg query "$key" >/dev/null 2>&1; then fail "$key stays"; fi
+done
+[[ ! -e $private ]] || fail "the private folder stays: $private"
+[[ $(cat "$c/Jobs/Print/NOTES.TXT") == mine && -f $c/Jobs/Other/Räkning.ps ]] ||
+  fail "the spool folders' files must stay"
 echo "PASS"

@@ -85,7 +85,16 @@ WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width,
                      float frame, bool dialog)
     : toolkit_(toolkit), frame_(frame), dialog_(dialog) {
   toolkitInstance = &toolkit;
-  const int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
+  int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
+  if (dialog) {
+    // A frame one can resize by is wider than a fixed one: the window grows by the difference,
+    // so that its controls keep the room they were laid out in.
+    ::RECT fixed{0, 0, w, h}, sizing{0, 0, w, h};
+    AdjustWindowRectEx(&fixed, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, FALSE, 0);
+    AdjustWindowRectEx(&sizing, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    w += (sizing.right - sizing.left) - (fixed.right - fixed.left);
+    h += (sizing.bottom - sizing.top) - (fixed.bottom - fixed.top);
+  }
   if (dialog) {
     hwnd_ = CreateWindowExW(0, widen(kDialogClass).c_str(), widen(title).c_str(),
                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, w, h, nullptr, nullptr,

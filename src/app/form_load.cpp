@@ -9,6 +9,7 @@
 #include "platform/process.h"
 #include "queue/job_state.h"
 #include "text/text.h"
+#include "ui_text/ui_text.h"
 
 void frmMain::Form_Load() {
   placeDocked();
@@ -27,7 +28,8 @@ void frmMain::Form_Load() {
                  "lptspool: the spool folder %s cannot be created; waiting for it to exist\n",
                  queue::printableText(host).c_str());
   startTracking();
-  setStatus("Avstängd");
+  setStatus(uitext::text(uitext::T::Stopped));
+  updateWarning();
   toolkit_.doEvents();
   cmdStart_Click();
   toolkit_.doEvents();

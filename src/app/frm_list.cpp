@@ -7,6 +7,10 @@
 #include "platform/job_states.h"
 #include "queue/job_list.h"
 #include "queue/job_refusal.h"
+#include "ui_text/job_text.h"
+#include "ui_text/ui_text.h"
+
+using uitext::T;
 
 namespace {
 
@@ -14,30 +18,35 @@ constexpr float kWidth = 9000, kHeight = 5100;
 constexpr int kRefreshMs = 1000;
 
 std::string sizeText(std::int64_t bytes) {
-  if (bytes < 10 * 1024) return std::to_string(bytes) + " B";
-  if (bytes < 10 * 1024 * 1024) return std::to_string(bytes / 1024) + " kB";
-  return std::to_string(bytes / (1024 * 1024)) + " MB";
+  if (bytes < 10 * 1024) return uitext::text(uitext::T::SizeBytes, {std::to_string(bytes)});
+  if (bytes < 10 * 1024 * 1024)
+    return uitext::text(uitext::T::SizeKilo, {std::to_string(bytes / 1024)});
+  return uitext::text(uitext::T::SizeMega, {std::to_string(bytes / (1024 * 1024))});
 }
 
 }  // namespace
 
 frmList::frmList(ui::Toolkit& toolkit, const frmMain& main) : toolkit_(toolkit), main_(main) {
-  window = toolkit_.createDialog("frmList", "Alla dokument", kWidth, kHeight);
+  window = toolkit_.createDialog("frmList", uitext::text(T::ListTitle), kWidth, kHeight);
   if (!window) return;
   lblPrinter = window->addLabel({"lblPrinter", 120, 90, 8700, 480, "", 4, true});
   lvwJobs = window->addTable({"lvwJobs", 120, 600, 8700, 3600, "", 0, true},
-                             {"Namn", "Storlek", "I kön sedan", "Status"});
-  cmdRemove = window->addButton({"cmdRemove", 120, 4320, 1500, 420, "Ta bort", 1, true});
-  cmdOpenFolder =
-      window->addButton({"cmdOpenFolder", 1740, 4320, 1800, 420, "Öppna mappen", 2, true});
-  cmdCloseList = window->addButton({"cmdCloseList", 7320, 4320, 1500, 420, "Stäng", 3, true});
+                             {uitext::text(T::ColumnName), uitext::text(T::ColumnSize),
+                              uitext::text(T::ColumnSince), uitext::text(T::ColumnState)});
+  cmdRemove =
+      window->addButton({"cmdRemove", 120, 4320, 1500, 420, uitext::text(T::Remove), 1, true});
+  cmdOpenFolder = window->addButton(
+      {"cmdOpenFolder", 1740, 4320, 1800, 420, uitext::text(T::OpenFolder), 2, true});
+  cmdCloseList =
+      window->addButton({"cmdCloseList", 7320, 4320, 1500, 420, uitext::text(T::Close), 3, true});
   tmrRefresh = window->addTimer("tmrRefresh", kRefreshMs);
   cmdRemove->Click = [this] { cmdRemove_Click(); };
   cmdOpenFolder->Click = [this] { cmdOpenFolder_Click(); };
   cmdCloseList->Click = [this] { cmdCloseList_Click(); };
   tmrRefresh->Tick = [this] { tmrRefresh_Timer(); };
   confirmRemoval = [this](const std::string& question) {
-    return toolkit_.ask(*window, "Ta bort dokument", question);
+    return toolkit_.ask(*window, uitext::text(T::RemoveTitle), question, uitext::text(T::Remove),
+                        uitext::text(T::Cancel));
   };
 }
 
@@ -48,10 +57,14 @@ frmList::~frmList() {
 void frmList::Show() {
   if (!window) return;
   if (!window->visible()) {
-    // In the middle of the screen, where a list opened from the corner window is easy to find.
-    const ui::Screen& screen = toolkit_.screen();
-    window->setLeft((screen.width() - kWidth) / 2);
-    window->setTop((screen.height() - kHeight) / 2);
+    // First in the middle of the screen, where a list opened from the corner window is easy to
+    // find; after that where the user last put it.
+    if (!placed_) {
+      const ui::Screen& screen = toolkit_.screen();
+      window->setLeft((screen.width() - kWidth) / 2);
+      window->setTop((screen.height() - kHeight) / 2);
+      placed_ = true;
+    }
     note_.clear();
   }
   Refresh();
@@ -65,6 +78,7 @@ void frmList::Refresh() {
   platform::JobStateStore none;
   const platform::JobStateStore& store = main_.tracker ? main_.tracker->store() : none;
   const std::int64_t now = platform::unixTime();
+  const uitext::PrinterContext printer{main_.printerCause, main_.printerCups};
   std::vector<std::vector<std::string>> rows;
   names_.clear();
   int selected = -1;
@@ -75,15 +89,17 @@ void frmList::Refresh() {
     if (job.file.name == keep) selected = static_cast<int>(rows.size());
     names_.push_back(job.file.name);
     rows.push_back({queue::printable(job.file.name), sizeText(job.file.size),
-                    queue::clockTime(job.file.changed, now), queue::swedishState(job.state, now)});
+                    queue::clockTime(job.file.changed, now),
+                    uitext::stateLabel(job.state, now, printer)});
   }
   // However many jobs are refused for one reason, they take one row: a flood of them must not
   // bury the user's own.
   for (const queue::RefusedGroup& group : refused.groups()) {
     names_.push_back("");
-    rows.push_back({"(" + std::to_string(group.count) + " dokument)",
-                    sizeText(static_cast<std::int64_t>(group.bytes)), "",
-                    "Kan inte skrivas ut: " + queue::standingReason(group.standing, maxBytes)});
+    rows.push_back(
+        {uitext::text(T::JobCount, {std::to_string(group.count)}),
+         sizeText(static_cast<std::int64_t>(group.bytes)), "",
+         uitext::text(T::StateUnprintable, {uitext::standingCause(group.standing, maxBytes)})});
   }
   lvwJobs->setRows(rows);
   lvwJobs->setCurrentRow(selected);
@@ -91,12 +107,12 @@ void frmList::Refresh() {
   std::string folder = main_.PrintingDir;
   platform::toHostPath(main_.PrintingDir, folder);  // the folder as the user's own tools name it
   const std::int64_t count = static_cast<std::int64_t>(jobs.size()) + refused.total();
-  std::string text = !main_.folderProblem.empty()
-                         ? "Inget skrivs ut: " + queue::printableText(main_.folderProblem)
-                     : main_.printerProblem.empty()
-                         ? std::to_string(count) + " dokument i " + queue::printableText(folder)
-                         : "Skrivaren fungerar inte: " + main_.printerProblem;
-  if (!note_.empty()) text += "\n" + note_;
+  std::string text =
+      uitext::text(T::ListHeading, {std::to_string(count), queue::printableText(folder)});
+  // The window's warning, said in full where there is room for it.
+  const std::string warning = main_.cmdShow ? main_.cmdShow->warning() : "";
+  if (!warning.empty()) text = uitext::text(T::Lines, {warning, text});
+  if (!note_.empty()) text = uitext::text(T::Lines, {text, note_});
   lblPrinter->setCaption(text);
 }
 
@@ -110,18 +126,17 @@ void frmList::cmdRemove_Click() {
   const std::string name = selectedName();
   if (name.empty()) return;
   const std::string shown = queue::printable(name);
-  if (!confirmRemoval("Ta bort " + shown + " ur kön?\nFilen flyttas till papperskorgen.")) return;
+  if (!confirmRemoval(uitext::text(T::RemoveQuestion, {shown}))) return;
   // The trash keeps a job removed by mistake. Without one of the user's own, the job is deleted
   // for good only when the user says so again, knowing it cannot be put back.
   if (toolkit_.moveToTrash(main_.PrintingDir, name))
-    note_ = shown + " ligger i papperskorgen.";
-  else if (!confirmRemoval("Papperskorgen kan inte ta emot " + shown +
-                           ".\nTa bort den för gott? Den kan inte återställas."))
-    note_ = shown + " ligger kvar i kön.";
+    note_ = uitext::text(T::RemovedToTrash, {shown});
+  else if (!confirmRemoval(uitext::text(T::NoTrashQuestion, {shown})))
+    note_ = uitext::text(T::KeptInQueue, {shown});
   else if (platform::deleteSpoolFile(main_.PrintingDir, name))
-    note_ = shown + " är borttagen för gott.";
+    note_ = uitext::text(T::RemovedForGood, {shown});
   else
-    note_ = shown + " kunde inte tas bort.";
+    note_ = uitext::text(T::NotRemoved, {shown});
   Refresh();
 }
 

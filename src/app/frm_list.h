@@ -47,4 +47,5 @@ class frmList {
   const frmMain& main_;
   std::vector<std::string> names_;  // the job of each row
   std::string note_;                // the outcome of the last removal, until the next one
+  bool placed_ = false;             // shown once: it stays where the user put it
 };

@@ -5,6 +5,7 @@
 
 #include "app/frm_list.h"
 #include "queue/job_list.h"
+#include "ui_text/ui_text.h"
 
 namespace {
 
@@ -15,19 +16,25 @@ constexpr int kPrintInterval = 7000;
 
 }  // namespace
 
+using uitext::T;
+
 frmMain::frmMain(ui::Toolkit& toolkit) : toolkit_(toolkit) {
   say = [](const std::string& line) { std::fprintf(stderr, "lptspool: %s\n", line.c_str()); };
   window = toolkit_.createWindow("frmMain", kOuter, kOuter, kFrame);
   // Created in tab order; the strip and the "-" button come after the server's buttons.
-  cmdStart = window->addButton({"cmdStart", 0, 240, 975, 975, "Starta servern", 0, true});
-  cmdStop = window->addButton({"cmdStop", 960, 240, 975, 975, "Stoppa servern", 1, false});
+  cmdStart =
+      window->addButton({"cmdStart", 0, 240, 975, 975, uitext::text(T::StartServer), 0, true});
+  cmdStop =
+      window->addButton({"cmdStop", 960, 240, 975, 975, uitext::text(T::StopServer), 1, false});
   cmdShow = window->addButton({"cmdShow", 0, 1200, 1935, 735, std::string(35, '.'), 2, false});
   lblMove = window->addLabel({"lblMove", 0, 0, 1695, 255, "", 3, true});
   pichook = window->addPictureBox({"pichook", 480, 1320, 255, 495, "", 4, true});
-  cmdClose = window->addButton({"cmdClose", 1680, 0, 255, 255, "-", 5, true});
+  cmdClose =
+      window->addButton({"cmdClose", 1680, 0, 255, 255, uitext::text(T::HideToTray), 5, true});
   cmdClose->setFont({"MS Sans Serif", 24, 700});
   tmrMove = window->addTimer("tmrMove", kMoveInterval);
   tmrPrint = window->addTimer("tmrPrint", kPrintInterval);
+  toolkit_.setTrayMenuTexts(uitext::text(T::TrayShowWindow), uitext::text(T::TrayToCorner));
 
   cmdStart->Click = [this] { cmdStart_Click(); };
   cmdStop->Click = [this] { cmdStop_Click(); };

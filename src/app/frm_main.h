@@ -74,16 +74,18 @@ class frmMain {
   std::unique_ptr<frmList> list;
   // Job states and what is said of them (null when the private folder cannot be had).
   std::unique_ptr<queue::Tracker> tracker;
-  // Why the printer cannot work, found at start-up; empty when it can.
-  std::string printerProblem;
+  // The printer as last checked (app/printer_check.h): at start-up, and again while it fails.
+  bool printerWorks = true;
+  std::string printerCause;  // why it cannot work, said for people
+  bool printerCups = false;  // lpt1 is the CUPS default destination
   // Why nothing is printed from the spool folder (not the folder held, or not fit to use); empty
   // while it is used.
   std::string folderProblem;
+  // The jobs the last tick refused until they change, and why the first of them is.
+  std::int64_t refusedJobs = 0;
+  std::string refusedCause;
   // One line on standard error, prefixed with the program's name.
   std::function<void(const std::string&)> say;
-
-  // The program's fixed title, shown as the tray icon's tooltip.
-  static constexpr const char* Title = "lptspool";
 
  private:
   // Status line (spool/status_line.cpp).
@@ -108,6 +110,9 @@ class frmMain {
   void judgeJob(const std::string& name, const Settling& settling, queue::TickOutcome& outcome,
                 std::vector<ReadyJob>& ready, std::map<std::string, platform::JobLook>& changing);
   void afterTick(const queue::TickOutcome& outcome);
+  // The warning on the status button and the tray icon, and the one notice per episode
+  // (app/printer_warning.cpp).
+  void updateWarning();
 
   ui::Toolkit& toolkit_;
   bool ticking_ = false;  // a tick is in its loop; a timer firing meanwhile is dropped
@@ -116,5 +121,7 @@ class frmMain {
   // Where the window was last put as docked, to tell whether it still sits there.
   float dockedLeft_ = 0;
   float dockedTop_ = 0;
-  bool trayIconShown_ = false;  // our icon is in the tray (added and not removed since)
+  bool trayIconShown_ = false;          // our icon is in the tray (added and not removed since)
+  std::set<std::string> pastFailures_;  // printer failures on record when a job last printed
+  bool noticeGiven_ = false;            // the current warning has been told by a notification
 };

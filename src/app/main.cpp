@@ -47,12 +47,14 @@ int main(int argc, char** argv) {
   }
   if (!platform::claimSpoolFolder(folder)) return 0;
   // Said once, before the first job waits for a printer that is not there.
-  const std::string printerProblem = startupPrinterProblem(folder);
-  return platform::runDesktop(argc, argv, [&printerProblem](ui::Toolkit& toolkit) {
+  const PrinterCheck printer = serverPrinterCheck(folder);
+  return platform::runDesktop(argc, argv, [&printer](ui::Toolkit& toolkit) {
     auto form = std::make_shared<frmMain>(toolkit);
-    form->printerProblem = printerProblem;
-    if (!printerProblem.empty())
-      form->say("the printer cannot work: " + printerProblem +
+    form->printerWorks = printer.works;
+    form->printerCause = printer.cause;
+    form->printerCups = printer.cups;
+    if (!printer.works)
+      form->say("the printer cannot work: " + printer.problem +
                 "; jobs wait in the folder until it does");
     form->Form_Load();
     form->window->show();

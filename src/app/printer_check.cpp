@@ -11,8 +11,11 @@
 #include "platform/printer_probe.h"
 #include "queue/job_list.h"
 #include "queue/job_refusal.h"
+#include "ui_text/ui_text.h"
 
 namespace {
+
+using uitext::T;
 
 std::optional<std::string> lpt1Setting() {
   const char* value = std::getenv("LPT1");
@@ -32,17 +35,27 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       // printer that is not there.
       if (!path.empty() && path.back() == '/') {
         check.works = platform::canCreateFolder(path, check.problem);
-        if (check.works) check.problem = "the folder is created at the first job";
+        if (check.works)
+          check.problem = "the folder is created at the first job";
+        else
+          check.cause = uitext::text(T::CausePrinterFolderNotMade, {path});
         check.printer = "the folder " + path;
       } else {
         check.printer = "the path " + path;
         check.problem = probe.error + " (a folder named with a trailing / is created)";
+        // A missing folder on the way is the usual slip; a missing last part is the printer.
+        const std::string parent = path.substr(0, path.find_last_of('/') + 1);
+        check.cause =
+            !parent.empty() && parent != "/" && platform::probePath(parent).kind == Kind::Missing
+                ? uitext::text(T::CausePrinterFolderMissing, {parent})
+                : uitext::text(T::CausePrinterMissing, {path});
       }
       return;
     case Kind::Folder:
       check.printer = "the folder " + path;
       if (platform::sameFolder(path, spoolHost)) {
         check.problem = path + ": the spool folder itself cannot be the printer";
+        check.cause = uitext::text(T::CauseSpoolFolderIsPrinter);
         return;
       }
       break;
@@ -50,6 +63,7 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       check.printer = "the FIFO " + path;
       if (probe.writable && !probe.reader) {
         check.problem = path + ": no program reads this FIFO";
+        check.cause = uitext::text(T::CauseNoReader, {path});
         return;
       }
       break;
@@ -60,10 +74,14 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       break;
     case Kind::Other:
       check.problem = path + ": not a device, FIFO, folder or file";
+      check.cause = uitext::text(T::CauseNotAPrinter, {path});
       return;
   }
   check.works = probe.writable;
-  if (!check.works) check.problem = probe.error;
+  if (!check.works) {
+    check.problem = probe.error;
+    check.cause = uitext::text(T::CausePrinterRefuses, {path});
+  }
 }
 
 void checkCommand(const launch::SinkPlan& plan, bool cups, PrinterCheck& check) {
@@ -82,7 +100,10 @@ void checkCommand(const launch::SinkPlan& plan, bool cups, PrinterCheck& check) 
   }
   std::string found;
   check.works = platform::findProgram(program, found);
-  if (!check.works) check.problem = program + ": command not found";
+  if (!check.works) {
+    check.problem = program + ": command not found";
+    check.cause = uitext::text(T::CauseCommandNotFound, {program});
+  }
 }
 
 }  // namespace
@@ -96,8 +117,10 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
   if (!launch::planSink(lpt1, cupsDestination, plan)) {
     check.printer = "LPT1=" + *lpt1;
     check.problem = "LPT1 holds no command after |";
+    check.cause = uitext::text(T::CauseNoCommand);
     return check;
   }
+  check.cups = cups && plan.kind == launch::SinkPlan::Kind::Command;
   if (plan.kind == launch::SinkPlan::Kind::Command) {
     check.printer = cups ? "the CUPS destination " + *cupsDestination + " (through lp)"
                          : "the command " + plan.argv[2];
@@ -106,7 +129,10 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
   }
   check.printer = "the device " + plan.path;
   checkPath(plan.path, spoolHostFolder, check);
-  if (!check.works && cups) check.problem += "; and CUPS has no default destination";
+  if (!check.works && cups) {
+    check.problem += "; and CUPS has no default destination";
+    check.cause = uitext::text(T::CauseNoCupsDefault, {plan.path});
+  }
   return check;
 }
 
@@ -153,9 +179,14 @@ int printCheck(const std::string& dosFolder) {
   return check.works ? 0 : 1;
 }
 
-std::string startupPrinterProblem(const std::string& dosFolder) {
+PrinterCheck serverPrinterCheck(const std::string& dosFolder) {
+  static std::optional<std::optional<std::string>> cups;
   const std::optional<std::string> lpt1 = lpt1Setting();
-  const PrinterCheck check = checkPrinter(
-      lpt1, fromCups(lpt1) ? launch::probeCupsDestination() : std::nullopt, hostOf(dosFolder));
-  return check.works ? "" : queue::printableText(check.problem);
+  if (!cups && fromCups(lpt1)) cups = launch::probeCupsDestination();
+  PrinterCheck check = checkPrinter(lpt1, cups ? *cups : std::nullopt, hostOf(dosFolder));
+  // A shell command line is only known to work once it prints; a note is no problem.
+  if (check.works) check.problem.clear();
+  check.problem = queue::printableText(check.problem);
+  check.cause = queue::printableText(check.cause);
+  return check;
 }

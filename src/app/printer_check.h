@@ -9,6 +9,8 @@ struct PrinterCheck {
   std::string printer;  // e.g. "the folder /home/me/printed/"
   bool works = false;
   std::string problem;  // why it cannot work, or a note on how it will
+  std::string cause;    // why it cannot work, for the window: what is wrong and what to do
+  bool cups = false;    // the CUPS default destination, printed through lp
 };
 
 // cupsDestination: the CUPS default destination, asked for by the caller (only needed when LPT1
@@ -22,5 +24,6 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
 int printQueue(const std::string& dosFolder);
 int printCheck(const std::string& dosFolder);
 
-// The start-up check: empty when the printer can work, else why not.
-std::string startupPrinterProblem(const std::string& dosFolder);
+// The check the server makes at start-up and again while the printer fails. The CUPS default
+// destination is asked for once, by the first call: lpstat is too slow for every tick.
+PrinterCheck serverPrinterCheck(const std::string& dosFolder);

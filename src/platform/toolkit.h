@@ -48,7 +48,14 @@ class Button : public Control {
   virtual void setCaption(const std::string& caption) = 0;
   virtual std::string caption() const = 0;
   virtual void setFont(const FontStyle& font) = 0;
+  // A warning mark and colour, with the tooltip that says why; an empty text takes them away.
+  // The caption stays as it is.
+  virtual void setWarning(const std::string& toolTip) { warning_ = toolTip; }
+  std::string warning() const { return warning_; }
   std::function<void()> Click;
+
+ protected:
+  std::string warning_;
 };
 
 class Label : public Control {
@@ -151,10 +158,19 @@ class Toolkit {
                                                float /*height*/) {
     return nullptr;
   }
-  // A yes/no question over the window; true for yes.
-  virtual bool ask(Window&, const std::string& /*title*/, const std::string& /*question*/) {
+  // A question over the window with two buttons, the second the default; true for the first.
+  virtual bool ask(Window&, const std::string& /*title*/, const std::string& /*question*/,
+                   const std::string& /*yes*/, const std::string& /*no*/) {
     return false;
   }
+  // The tray icon's tooltip and whether it carries the warning mark, for the icon shown now and
+  // any added later; an empty tooltip is the record's own. The texts of its menu, where the tray
+  // shows one.
+  virtual void setTrayState(const std::string& /*toolTip*/, bool /*warning*/) {}
+  virtual void setTrayMenuTexts(const std::string& /*showWindow*/,
+                                const std::string& /*toCorner*/) {}
+  // A desktop notification from the tray icon; false where there is no icon to give it.
+  virtual bool notify(const std::string& /*title*/, const std::string& /*text*/) { return false; }
   // Moves a file of a folder (DOS, ending in a backslash) to the desktop's trash; false where
   // there is none or it failed. The name is taken as it stands, never as a path.
   virtual bool moveToTrash(const std::string& /*dosFolder*/, const std::string& /*name*/) {

@@ -153,14 +153,19 @@ void Tracker::afterTick(const TickOutcome& outcome) {
   for (auto it = toldWaiting_.begin(); it != toldWaiting_.end();)
     it = present.count(*it) ? std::next(it) : toldWaiting_.erase(it);
   std::map<std::string, JobRecord> records;
+  printed_ = false;
   for (JobRecord& r : readRecords(store_)) {
-    if (r.kind == Kind::Printed)
+    if (r.kind == Kind::Printed) {
       sayPrinted(r, "");
-    else if (!inFolder(r, present))
+      printed_ = true;
+    } else if (!inFolder(r, present)) {
       forget(r);  // removed by hand, replaced, or printed and its record lost
-    else
+    } else {
       records.emplace(keyOf(r.name, r.job), std::move(r));
+    }
   }
+  records_.clear();
+  for (const auto& entry : records) records_.push_back(entry.second);
   for (auto it = said_.begin(); it != said_.end();)
     it = records.count(it->first) ? std::next(it) : said_.erase(it);
   for (const auto& [key, r] : records) {

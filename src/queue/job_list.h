@@ -65,6 +65,9 @@ class Tracker {
   // The server stops: the jobs printed since the last tick are said now, not lost.
   void finish();
   const platform::JobStateStore& store() const { return store_; }
+  // After a tick: the records of the jobs in the folder, and whether a job was printed.
+  const std::vector<JobRecord>& records() const { return records_; }
+  bool printed() const { return printed_; }
 
  private:
   bool inFolder(const JobRecord& record, const std::set<std::string>& found) const;
@@ -77,6 +80,8 @@ class Tracker {
   std::map<std::string, std::string> said_;       // the last line said per job still in the folder
   std::map<Standing, std::int64_t> saidRefused_;  // the count last said per reason
   std::set<std::string> toldWaiting_;             // jobs recorded as waiting for a launcher
+  std::vector<JobRecord> records_;
+  bool printed_ = false;
 };
 
 // The jobs a tick refuses until they change, taken out of the list and counted by reason, as

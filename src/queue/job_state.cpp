@@ -50,11 +50,9 @@ std::tm localTime(std::int64_t when) {
   return tm ? *tm : std::tm{};
 }
 
-std::string triesNote(const JobRecord& record, std::int64_t now, bool swedish) {
+std::string triesNote(const JobRecord& record, std::int64_t now) {
   if (record.tries < 2 || record.since == 0) return "";
-  const std::string when = clockTime(record.since, now);
-  return swedish ? " (" + std::to_string(record.tries) + " försök sedan " + when + ")"
-                 : " (" + std::to_string(record.tries) + " tries since " + when + ")";
+  return " (" + std::to_string(record.tries) + " tries since " + clockTime(record.since, now) + ")";
 }
 
 }  // namespace
@@ -132,29 +130,8 @@ std::string clockTime(std::int64_t when, std::int64_t now) {
   return text;
 }
 
-std::string swedishState(const JobRecord& r, std::int64_t now) {
-  const std::string reason = printableText(r.reason);
-  switch (r.kind) {
-    case Kind::Queued:
-      return "Väntar";
-    case Kind::Waiting:
-      return (reason.empty() ? "Väntar" : "Väntar: " + reason) + triesNote(r, now, true);
-    case Kind::StillWritten:
-      return "Väntar tills den är färdigskriven";
-    case Kind::Printing:
-      return "Skrivs ut";
-    case Kind::Printed:
-      return "Utskriven";
-    case Kind::Failed:
-      return "Fel: " + reason + triesNote(r, now, true);
-    case Kind::Unprintable:
-      return "Kan inte skrivas ut: " + reason;
-  }
-  return "";
-}
-
 std::string reasonText(const JobRecord& r, std::int64_t now) {
-  return printableText(r.reason) + triesNote(r, now, false);
+  return printableText(r.reason) + triesNote(r, now);
 }
 
 std::string stderrLine(const JobRecord& r) {

@@ -1,5 +1,5 @@
-// A waiting job's state as the launcher and the server record it, and the three ways it is told:
-// a row of the document list (Swedish), a line of --queue, a line on the server's stderr.
+// A waiting job's state as the launcher and the server record it, and the two ways it is told in
+// English: a line of --queue and a line on the server's stderr. The list's Swedish is ui_text's.
 #pragma once
 
 #include <cstdint>
@@ -43,8 +43,6 @@ std::string printableText(const std::string& text);
 // Local time as HH:MM on the day of `now`, else YYYY-MM-DD HH:MM.
 std::string clockTime(std::int64_t when, std::int64_t now);
 
-// The list's state column: "Väntar", "Skrivs ut", "Fel: ...", "Kan inte skrivas ut: ...".
-std::string swedishState(const JobRecord& record, std::int64_t now);
 // --queue's reason column.
 std::string reasonText(const JobRecord& record, std::int64_t now);
 // The server's stderr line for the state, without the "lptspool: " prefix; empty for the states

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/frm_main.h"
+#include "ui_text/ui_text.h"
 
 bool frmMain::addTrayIcon() {
   nid.cbSize = sizeof nid;
@@ -13,7 +14,8 @@ bool frmMain::addTrayIcon() {
   nid.uCallbackMessage = platform::WM_LBUTTONDOWN;
   nid.hIcon = window->icon();
   std::memset(nid.szTip, ' ', sizeof nid.szTip);
-  std::memcpy(nid.szTip, Title, std::strlen(Title) + 1);
+  const std::string title = uitext::text(uitext::T::Title);
+  std::memcpy(nid.szTip, title.c_str(), title.size() + 1);
   // Adding fails also when the icon is already there (a right click on it shows the window and
   // leaves the icon): that still counts as an icon to come back by.
   if (toolkit_.win32().Shell_NotifyIconA(platform::NIM_ADD, &nid)) trayIconShown_ = true;

@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "platform/dos_path.h"
 #include "queue/job_list.h"
+#include "ui_text/job_text.h"
 
 void frmMain::startTracking() {
   std::string host, error;
@@ -19,4 +20,8 @@ void frmMain::startTracking() {
 
 void frmMain::afterTick(const queue::TickOutcome& outcome) {
   if (tracker) tracker->afterTick(outcome);
+  refusedJobs = outcome.refused.total();
+  const auto& groups = outcome.refused.groups();
+  refusedCause =
+      groups.empty() ? "" : uitext::standingCause(groups.front().standing, outcome.maxBytes);
 }

@@ -16,6 +16,7 @@
 #include "spool/job_files.h"
 #include "spool/job_names.h"
 #include "spool/launcher_template.h"
+#include "ui_text/ui_text.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ void frmMain::tmrPrint_Timer() {
     }
   }
   afterTick(outcome);
-  setStatus(std::to_string(lngDocuments) + " dokument i kö");
+  setStatus(uitext::text(uitext::T::InQueue, {std::to_string(lngDocuments)}));
+  updateWarning();
   ticking_ = false;
 }
 

@@ -61,7 +61,7 @@ TEST(JobState, OneTryPerLauncherRunThatReachesThePrinter) {
   EXPECT_EQ(r->tries, 2);
   EXPECT_EQ(r->since, 101);
   EXPECT_EQ(r->at, 109);
-  EXPECT_NE(swedishState(*r, 109).find("Fel: lpt1: gone (2 försök sedan"), std::string::npos);
+  EXPECT_NE(reasonText(*r, 109).find("lpt1: gone (2 tries since"), std::string::npos);
   // A record of another name (a hash collision) is not carried over.
   EXPECT_EQ(advance(r, "B.PS", Kind::Failed, "x", 12, 110).tries, 1);
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "queue/job_state.h"
+#include "ui_text/job_text.h"
 
 namespace queue {
 namespace {
@@ -81,7 +82,7 @@ TEST(Printable, EveryShownLineStaysOneLineOnEveryPath) {
   r.name = "a\nb\xc2\x85\xe2\x80\xae.ps";
   r.reason = "lpt1: x\r\ny";
   r.kind = Kind::Failed;
-  for (const std::string& line : {stderrLine(r), swedishState(r, 0), reasonText(r, 0)}) {
+  for (const std::string& line : {stderrLine(r), uitext::stateLabel(r, 0, {}), reasonText(r, 0)}) {
     SCOPED_TRACE(line);
     for (unsigned char c : line) EXPECT_GE(c, 0x20);
     EXPECT_EQ(line.find("\xc2\x85"), std::string::npos);

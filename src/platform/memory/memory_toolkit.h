@@ -160,11 +160,24 @@ class MemoryToolkit : public ui::Toolkit {
   platform::Win32& win32() override { return win32_; }
   // Runs the test's hook, standing in for the events that would be pending.
   void doEvents() override;
+  void setTrayState(const std::string& toolTip, bool warning) override {
+    trayTip = toolTip;
+    trayWarning = warning;
+  }
+  // Given while the icon is in the tray, as the desktop would.
+  bool notify(const std::string& title, const std::string& text) override {
+    if (!win32_.iconPresent) return false;
+    notices.push_back(title + ": " + text);
+    return true;
+  }
 
   MemoryScreen screen_;
   RecordingWin32 win32_;
   std::function<void()> pendingEvents;
   int yields = 0;
+  std::string trayTip;
+  bool trayWarning = false;
+  std::vector<std::string> notices;
 
  private:
   HWND nextHandle_ = 0x100;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QStyle>
 
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/qt_units.h"
@@ -137,6 +138,26 @@ void QtButton::setFont(const ui::FontStyle& style) {
   font.setWeight(style.weight >= 700 ? QFont::Bold : QFont::Normal);
   button_->setFont(font);
   setCaption(caption_);
+}
+
+void QtButton::setWarning(const std::string& toolTip) {
+  if (toolTip == warning_) return;
+  warning_ = toolTip;
+  const bool on = !toolTip.empty();
+  button_->setToolTip(QString::fromUtf8(toolTip.data(), static_cast<qsizetype>(toolTip.size())));
+  // A colour every style shows, and the desktop's own warning mark in the corner, where it
+  // takes no room from the two lines of the caption.
+  button_->setStyleSheet(on ? QStringLiteral("QPushButton { background-color: #ffd75e; color: "
+                                             "black; border: 2px solid #c0392b; }")
+                            : QString());
+  if (!mark_) {
+    mark_ = new QLabel(button_);
+    mark_->setObjectName(QStringLiteral("warningMark"));
+    mark_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    mark_->setGeometry(3, 3, 11, 11);
+    mark_->setPixmap(button_->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(11, 11));
+  }
+  mark_->setVisible(on);
 }
 
 QtLabel::QtLabel(QWidget* parent, const ui::ControlLayout& layout, HWND handle, float frame)

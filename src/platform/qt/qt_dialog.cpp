@@ -7,8 +7,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QUrl>
+#include <algorithm>
+#include <functional>
 
 #include "platform/dos_path.h"
 #include "platform/qt/qt_toolkit.h"
@@ -34,7 +37,9 @@ class QtTextLabel : public QtControl<ui::Label> {
   void setCaption(const std::string& caption) override {
     caption_ = caption;
     label_->setText(fromUtf8(caption));
+    if (changed) changed();
   }
+  std::function<void()> changed;  // the text changed: it may need more lines
 
  private:
   QLabel* label_;
@@ -56,7 +61,24 @@ class QtTable : public QtControl<ui::Table> {
     table_->verticalHeader()->hide();
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    table_->setWordWrap(false);
+    // The last column, the state, takes what the others leave and wraps a long reason onto
+    // more lines rather than hiding it past the edge.
+    table_->setWordWrap(true);
+    table_->setTextElideMode(Qt::ElideNone);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    for (int c = 0; c + 1 < table_->columnCount(); ++c)
+      table_->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Interactive);
+  }
+  // The columns before the last as wide as their texts (a long name up to a third of the
+  // table), the rows as high as their wrapped texts.
+  void fit() {
+    const int room = table_->viewport()->width();
+    for (int c = 0; c + 1 < table_->columnCount(); ++c) {
+      table_->resizeColumnToContents(c);
+      if (c == 0 && table_->columnWidth(c) > room / 3) table_->setColumnWidth(c, room / 3);
+    }
+    table_->resizeRowsToContents();
   }
   void setRows(const std::vector<std::vector<std::string>>& rows) override {
     rows_ = rows;
@@ -71,10 +93,10 @@ class QtTable : public QtControl<ui::Table> {
         }
         if (item->text() != text) {
           item->setText(text);
-          item->setToolTip(text);  // a long reason is cut off in its column
+          item->setToolTip(text);
         }
       }
-    table_->resizeColumnsToContents();
+    fit();
   }
   std::size_t rowCount() const override { return rows_.size(); }
   std::string cell(std::size_t row, std::size_t column) const override {
@@ -96,17 +118,31 @@ class QtTable : public QtControl<ui::Table> {
   std::vector<std::vector<std::string>> rows_;
 };
 
+class DialogWidget : public QWidget {
+ public:
+  std::function<void()> Resized;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    if (Resized) Resized();
+  }
+};
+
 // Geometry in twips from the top-left corner of the window's frame, as for the main window.
 class QtDialog : public ui::Window {
  public:
   QtDialog(QtToolkit& toolkit, const std::string& name, const std::string& title, float width,
            float height, HWND handle)
-      : toolkit_(toolkit), widget_(new QWidget), handle_(handle) {
+      : toolkit_(toolkit), widget_(new DialogWidget), handle_(handle) {
     widget_->setObjectName(QString::fromStdString(name));
     widget_->setWindowTitle(fromUtf8(title));
     widget_->setWindowIcon(toolkit.programIcon());
-    widget_->setFixedSize(toPixels(width, twipsPerPixel(true)),
-                          toPixels(height, twipsPerPixel(false)));
+    // Resizable: the table takes what is added, the buttons keep to their edges.
+    initial_ = QSize(toPixels(width, twipsPerPixel(true)), toPixels(height, twipsPerPixel(false)));
+    widget_->resize(initial_);
+    widget_->setMinimumSize(initial_);
+    widget_->Resized = [this] { relayout(); };
   }
   ~QtDialog() override {
     timers_.clear();
@@ -127,7 +163,7 @@ class QtDialog : public ui::Window {
     widget_->move(widget_->x(), toPixels(twips, twipsPerPixel(false)));
   }
   void setHeight(float twips) override {
-    widget_->setFixedHeight(toPixels(twips, twipsPerPixel(false)));
+    widget_->resize(widget_->width(), toPixels(twips, twipsPerPixel(false)));
   }
   bool visible() const override { return widget_->isVisible(); }
   void show() override {
@@ -142,7 +178,9 @@ class QtDialog : public ui::Window {
     return keep(std::make_unique<QtButton>(widget_, layout, toolkit_.newHandle(), 0));
   }
   ui::Label* addLabel(const ui::ControlLayout& layout) override {
-    return keep(std::make_unique<QtTextLabel>(widget_, layout, toolkit_.newHandle()));
+    auto* label = keep(std::make_unique<QtTextLabel>(widget_, layout, toolkit_.newHandle()));
+    label->changed = [this] { relayout(); };
+    return label;
   }
   ui::PictureBox* addPictureBox(const ui::ControlLayout&) override { return nullptr; }
   ui::Timer* addTimer(const std::string& name, int interval) override {
@@ -151,7 +189,9 @@ class QtDialog : public ui::Window {
   }
   ui::Table* addTable(const ui::ControlLayout& layout,
                       const std::vector<std::string>& headers) override {
-    return keep(std::make_unique<QtTable>(widget_, layout, toolkit_.newHandle(), headers));
+    tables_.push_back(
+        keep(std::make_unique<QtTable>(widget_, layout, toolkit_.newHandle(), headers)));
+    return tables_.back();
   }
   platform::HICON icon() const override { return 1; }
   QWidget* widget() const { return widget_; }
@@ -164,9 +204,43 @@ class QtDialog : public ui::Window {
     return raw;
   }
 
+  // Every control keeps its distance to the edges nearest to it; a heading that needs more
+  // lines than it was given pushes the table down.
+  void relayout() {
+    const int dw = widget_->width() - initial_.width(), dh = widget_->height() - initial_.height();
+    const QList<QWidget*> children = widget_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    auto home = [](QWidget* w) {
+      if (!w->property("home").isValid()) w->setProperty("home", w->geometry());
+      return w->property("home").toRect();
+    };
+    int extra = 0;
+    for (QWidget* w : children)
+      if (auto* label = qobject_cast<QLabel*>(w)) {
+        QRect r = home(w);
+        r.setWidth(r.width() + dw);
+        extra = std::max(extra, label->heightForWidth(r.width()) - r.height());
+        r.setHeight(r.height() + std::max(0, label->heightForWidth(r.width()) - r.height()));
+        w->setGeometry(r);
+      }
+    for (QWidget* w : children) {
+      if (qobject_cast<QLabel*>(w)) continue;
+      QRect r = home(w);
+      if (qobject_cast<QTableWidget*>(w)) {
+        r.adjust(0, extra, dw, dh);
+      } else {
+        r.translate(r.left() > initial_.width() / 2 ? dw : 0,
+                    r.top() > initial_.height() / 2 ? dh : 0);
+      }
+      w->setGeometry(r);
+    }
+    for (QtTable* table : tables_) table->fit();
+  }
+
   QtToolkit& toolkit_;
-  QWidget* widget_;
+  DialogWidget* widget_;
   HWND handle_;
+  QSize initial_;
+  std::vector<QtTable*> tables_;
   std::vector<std::unique_ptr<ui::Control>> controls_;
   std::vector<std::unique_ptr<QtTimer>> timers_;
 };
@@ -187,11 +261,19 @@ std::unique_ptr<ui::Window> QtToolkit::createDialog(const std::string& name,
   return std::make_unique<QtDialog>(*this, name, title, width, height, newHandle());
 }
 
-bool QtToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question) {
+bool QtToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question,
+                    const std::string& yes, const std::string& no) {
   auto* dialog = dynamic_cast<QtDialog*>(&owner);
-  return QMessageBox::question(dialog ? dialog->widget() : nullptr, fromUtf8(title),
-                               fromUtf8(question), QMessageBox::Yes | QMessageBox::No,
-                               QMessageBox::No) == QMessageBox::Yes;
+  // The buttons say what they do, in the program's own language rather than Qt's.
+  QMessageBox box(QMessageBox::Question, fromUtf8(title), fromUtf8(question), QMessageBox::NoButton,
+                  dialog ? dialog->widget() : nullptr);
+  box.setObjectName(QStringLiteral("askBox"));
+  QPushButton* first = box.addButton(fromUtf8(yes), QMessageBox::AcceptRole);
+  QPushButton* second = box.addButton(fromUtf8(no), QMessageBox::RejectRole);
+  box.setDefaultButton(second);
+  box.setEscapeButton(second);
+  box.exec();
+  return box.clickedButton() == first;
 }
 
 bool QtToolkit::moveToTrash(const std::string& dosFolder, const std::string& name) {

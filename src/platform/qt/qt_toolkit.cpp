@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QStyle>
 
 // The icon lives in this static library's resources, which a program must load explicitly.
@@ -45,6 +47,40 @@ QtPictureBox* QtToolkit::pictureOf(HWND handle) const {
 QIcon QtToolkit::programIcon() const {
   QIcon icon(QStringLiteral(":/lptspool/lptspool.svg"));
   return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : icon;
+}
+
+QIcon QtToolkit::warningIcon() const {
+  // Drawn at the sizes trays ask for, the mark in the lower right quarter as emblems go.
+  const QIcon base = programIcon();
+  const QIcon mark = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+  QIcon marked;
+  for (int size : {16, 22, 24, 32, 48, 64}) {
+    QPixmap pixmap = base.pixmap(size, size);
+    QPainter painter(&pixmap);
+    const int half = size / 2 + size / 8;
+    painter.drawPixmap(size - half, size - half, mark.pixmap(half, half));
+    painter.end();
+    marked.addPixmap(pixmap);
+  }
+  return marked;
+}
+
+namespace {
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+void QtToolkit::setTrayState(const std::string& toolTip, bool warning) {
+  win32_.setTrayState(fromUtf8(toolTip), warning);
+}
+
+void QtToolkit::setTrayMenuTexts(const std::string& showWindow, const std::string& toCorner) {
+  win32_.setTrayMenuTexts(fromUtf8(showWindow), fromUtf8(toCorner));
+}
+
+bool QtToolkit::notify(const std::string& title, const std::string& text) {
+  return win32_.notify(fromUtf8(title), fromUtf8(text));
 }
 
 }  // namespace qtui

@@ -51,10 +51,12 @@ class QtButton : public QtControl<ui::Button> {
   void setCaption(const std::string& caption) override;
   std::string caption() const override { return caption_; }
   void setFont(const ui::FontStyle& font) override;
+  void setWarning(const std::string& toolTip) override;
 
  private:
   QPushButton* button_;
-  std::string caption_;  // exactly as set; the widget shows it wrapped to its width
+  QLabel* mark_ = nullptr;  // the warning mark, made at the first warning
+  std::string caption_;     // exactly as set; the widget shows it wrapped to its width
 };
 
 class QtLabel : public QtControl<ui::Label> {
@@ -162,15 +164,23 @@ class QtWin32 : public platform::Win32 {
   static uint32_t messageOf(QSystemTrayIcon::ActivationReason reason, bool statusNotifier);
   // The tray holding the icons went away: each icon's picture box hears of it.
   void trayGone();
+  void setTrayState(const QString& toolTip, bool warning);
+  void setTrayMenuTexts(const QString& showWindow, const QString& toCorner);
+  bool notify(const QString& title, const QString& text);
 
  private:
   struct Icon {
     std::unique_ptr<QMenu> menu;  // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> icon;
+    QString recordTip;  // the tooltip the record gave
   };
+  void applyState(Icon& entry, const QString& recordTip);
   QtToolkit& toolkit_;
   std::map<std::pair<HWND, uint32_t>, Icon> icons_;
   TrayWatch watch_;
+  QString toolTip_;  // the state's tooltip; empty: the record's
+  bool warning_ = false;
+  QString showWindowText_, toCornerText_;
 };
 
 class QtToolkit : public ui::Toolkit {
@@ -185,7 +195,11 @@ class QtToolkit : public ui::Toolkit {
   // The second window and the desktop services it uses (qt_dialog.cpp).
   std::unique_ptr<ui::Window> createDialog(const std::string& name, const std::string& title,
                                            float width, float height) override;
-  bool ask(ui::Window& owner, const std::string& title, const std::string& question) override;
+  bool ask(ui::Window& owner, const std::string& title, const std::string& question,
+           const std::string& yes, const std::string& no) override;
+  void setTrayState(const std::string& toolTip, bool warning) override;
+  void setTrayMenuTexts(const std::string& showWindow, const std::string& toCorner) override;
+  bool notify(const std::string& title, const std::string& text) override;
   bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
   bool openFolder(const std::string& dosPath) override;
 
@@ -198,6 +212,8 @@ class QtToolkit : public ui::Toolkit {
   QtWindow* windowOf(HWND handle) const;
   QtPictureBox* pictureOf(HWND handle) const;
   QIcon programIcon() const;
+  // The program's icon with a warning mark in its corner.
+  QIcon warningIcon() const;
 
  private:
   QtScreen screen_;

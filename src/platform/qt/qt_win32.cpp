@@ -51,7 +51,8 @@ bool QtWin32::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* da
   Icon entry;
   entry.icon = std::make_unique<QSystemTrayIcon>(toolkit_.programIcon());
   const size_t tipLength = strnlen(data->szTip, sizeof data->szTip);
-  entry.icon->setToolTip(QString::fromLocal8Bit(data->szTip, static_cast<qsizetype>(tipLength)));
+  entry.recordTip = QString::fromLocal8Bit(data->szTip, static_cast<qsizetype>(tipLength));
+  applyState(entry, entry.recordTip);
   const HWND hook = data->hWnd;
   auto deliver = [this, hook](uint32_t message) {
     QtPictureBox* box = toolkit_.pictureOf(hook);
@@ -65,9 +66,9 @@ bool QtWin32::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* da
     // These trays show the item's menu on a right click; it offers what the double click and
     // the right click do on the other trays. An XEmbed tray keeps its plain right click.
     entry.menu = std::make_unique<QMenu>();
-    QObject::connect(entry.menu->addAction(QString::fromUtf8("Visa fönstret")), &QAction::triggered,
+    QObject::connect(entry.menu->addAction(showWindowText_), &QAction::triggered,
                      [deliver] { deliver(platform::WM_LBUTTONDBLCLK); });
-    QObject::connect(entry.menu->addAction(QString::fromUtf8("Till hörnet")), &QAction::triggered,
+    QObject::connect(entry.menu->addAction(toCornerText_), &QAction::triggered,
                      [deliver] { deliver(platform::WM_RBUTTONUP); });
     entry.icon->setContextMenu(entry.menu.get());
   }
@@ -93,6 +94,34 @@ void QtWin32::trayGone() {
   for (const auto& entry : icons_) boxes.push_back(entry.first.first);
   for (HWND hook : boxes)
     if (QtPictureBox* box = toolkit_.pictureOf(hook)) box->trayGone();
+}
+
+void QtWin32::applyState(Icon& entry, const QString& recordTip) {
+  entry.icon->setToolTip(toolTip_.isEmpty() ? recordTip : toolTip_);
+  entry.icon->setIcon(warning_ ? toolkit_.warningIcon() : toolkit_.programIcon());
+}
+
+void QtWin32::setTrayState(const QString& toolTip, bool warning) {
+  if (toolTip == toolTip_ && warning == warning_) return;
+  toolTip_ = toolTip;
+  warning_ = warning;
+  for (auto& entry : icons_) applyState(entry.second, entry.second.recordTip);
+}
+
+void QtWin32::setTrayMenuTexts(const QString& showWindow, const QString& toCorner) {
+  showWindowText_ = showWindow;
+  toCornerText_ = toCorner;
+}
+
+bool QtWin32::notify(const QString& title, const QString& text) {
+  // Qt gives it to the desktop's notification service where the tray speaks D-Bus, and shows
+  // its own balloon by an XEmbed icon.
+  for (auto& entry : icons_) {
+    if (!entry.second.icon->isVisible()) continue;
+    entry.second.icon->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
+  }
+  return false;
 }
 
 HWND QtWin32::FindWindowA(const char* lpClassName, const char* lpWindowName) {

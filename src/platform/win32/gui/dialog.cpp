@@ -115,7 +115,9 @@ std::unique_ptr<ui::Window> WinToolkit::createDialog(const std::string& /*name*/
   return std::make_unique<WinWindow>(*this, title, width, height, 0, true);
 }
 
-bool WinToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question) {
+bool WinToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question,
+                     const std::string& /*yes*/, const std::string& /*no*/) {
+  // The system's own Yes and No, in the language Windows is set to.
   return MessageBoxW(fromHandle32(owner.hWnd()), widen(question).c_str(), widen(title).c_str(),
                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }

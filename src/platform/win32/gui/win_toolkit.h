@@ -240,7 +240,8 @@ class WinToolkit : public ui::Toolkit {
   void doEvents() override;
   std::unique_ptr<ui::Window> createDialog(const std::string& name, const std::string& title,
                                            float width, float height) override;
-  bool ask(ui::Window& owner, const std::string& title, const std::string& question) override;
+  bool ask(ui::Window& owner, const std::string& title, const std::string& question,
+           const std::string& yes, const std::string& no) override;
   bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
   bool openFolder(const std::string& dosPath) override;
   HFONT defaultFont() const { return font_; }

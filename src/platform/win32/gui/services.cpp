@@ -32,6 +32,23 @@ bool WinServices::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA
   return ok;
 }
 
+bool WinServices::balloon(const std::string& title, const std::string& text) {
+  bool shown = false;
+  for (const auto& icon : icons_) {
+    // The icon's record is the first version, which has no balloon: a full record modifies it.
+    NOTIFYICONDATAW info{};
+    info.cbSize = sizeof info;
+    info.hWnd = icon.second.hWnd;
+    info.uID = icon.second.uID;
+    info.uFlags = NIF_INFO;
+    info.dwInfoFlags = NIIF_WARNING;
+    lstrcpynW(info.szInfoTitle, widen(title).c_str(), ARRAYSIZE(info.szInfoTitle));
+    lstrcpynW(info.szInfo, widen(text).c_str(), ARRAYSIZE(info.szInfo));
+    shown = ::Shell_NotifyIconW(NIM_MODIFY, &info) != 0 || shown;
+  }
+  return shown;
+}
+
 void WinServices::taskbarCreated() {
   for (auto& icon : icons_) ::Shell_NotifyIconA(NIM_ADD, &icon.second);
 }

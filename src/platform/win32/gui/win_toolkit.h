@@ -223,6 +223,8 @@ class WinServices : public platform::Win32 {
                     int cy, uint32_t uFlags) override;
   // The shell (Explorer) started again with an empty tray: our icons go back in.
   void taskbarCreated();
+  // A balloon from the icons shown now; false when none is.
+  bool balloon(const std::string& title, const std::string& text);
 
  private:
   std::map<std::pair<::HWND, UINT>, NOTIFYICONDATAA> icons_;
@@ -244,6 +246,9 @@ class WinToolkit : public ui::Toolkit {
            const std::string& yes, const std::string& no) override;
   bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
   bool openFolder(const std::string& dosPath) override;
+  bool notify(const std::string& title, const std::string& text) override {
+    return services_.balloon(title, text);
+  }
   HFONT defaultFont() const { return font_; }
   // Run when Windows ends the session: the program must be gone before the process is.
   std::function<void()> EndSession;

@@ -78,6 +78,7 @@ class frmMain {
   bool printerWorks = true;
   std::string printerCause;  // why it cannot work, said for people
   bool printerCups = false;  // lpt1 is the CUPS default destination
+  bool printerFifo = false;  // lpt1 is a FIFO: never looked at again, its reader would see an end
   // Why nothing is printed from the spool folder (not the folder held, or not fit to use); empty
   // while it is used.
   std::string folderProblem;

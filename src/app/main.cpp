@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     form->printerWorks = printer.works;
     form->printerCause = printer.cause;
     form->printerCups = printer.cups;
+    form->printerFifo = printer.fifo;
     if (!printer.works)
       form->say("the printer cannot work: " + printer.problem +
                 "; jobs wait in the folder until it does");

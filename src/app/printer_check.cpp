@@ -60,6 +60,7 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       }
       break;
     case Kind::Fifo:
+      check.fifo = true;
       check.printer = "the FIFO " + path;
       if (probe.writable && !probe.reader) {
         check.problem = path + ": no program reads this FIFO";

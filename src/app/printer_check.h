@@ -11,6 +11,7 @@ struct PrinterCheck {
   std::string problem;  // why it cannot work, or a note on how it will
   std::string cause;    // why it cannot work, for the window: what is wrong and what to do
   bool cups = false;    // the CUPS default destination, printed through lp
+  bool fifo = false;  // a FIFO: looking for its reader opens it, which its reader may take as a job
 };
 
 // cupsDestination: the CUPS default destination, asked for by the caller (only needed when LPT1

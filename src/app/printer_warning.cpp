@@ -30,11 +30,12 @@ void frmMain::updateWarning() {
       failure = &r;
   }
   // The check is only made again while something is wrong: a printer that works needs none.
-  if (failure || !printerWorks) {
+  if ((failure || !printerWorks) && !printerFifo) {
     const PrinterCheck check = serverPrinterCheck(PrintingDir);
     printerWorks = check.works;
     printerCause = check.cause;
     printerCups = check.cups;
+    printerFifo = check.fifo;
   }
   if (tracker && tracker->printed() && !failure) printerWorks = true;
   const uitext::PrinterContext printer{printerCause, printerCups};

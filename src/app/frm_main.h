@@ -89,7 +89,7 @@ class frmMain {
   std::function<void(const std::string&)> say;
 
  private:
-  // Status line (spool/status_line.cpp).
+  // Status line (spool/server_control.cpp).
   void setStatus(const std::string& secondLine);
   // Tray record (shell/tray.cpp); false when the platform could not add the icon.
   bool addTrayIcon();
@@ -110,6 +110,7 @@ class frmMain {
   };
   void judgeJob(const std::string& name, const Settling& settling, queue::TickOutcome& outcome,
                 std::vector<ReadyJob>& ready, std::map<std::string, platform::JobLook>& changing);
+  // What the tick found, told to the job states (spool/job_tracking.cpp).
   void afterTick(const queue::TickOutcome& outcome);
   // The warning on the status button and the tray icon, and the one notice per episode
   // (app/printer_warning.cpp).

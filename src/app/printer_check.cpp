@@ -9,6 +9,7 @@
 #include "platform/host_texts.h"
 #include "platform/job_states.h"
 #include "platform/printer_probe.h"
+#include "platform/program_lookup.h"
 #include "queue/job_list.h"
 #include "queue/job_refusal.h"
 #include "ui_text/ui_text.h"

@@ -144,7 +144,7 @@ class Runner {
     }
     // Already gone is fine: the server's sweep may have taken a helper file first.
     std::string error;
-    if (platform::removeFile(name, error) != platform::Removal::Failed) return true;
+    if (platform::removeFromWorkingFolder(name, error) != platform::Removal::Failed) return true;
     return log(error), false;
   }
 

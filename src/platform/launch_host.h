@@ -22,7 +22,7 @@ bool realFolder(const std::string& path, std::string& real);
 enum class Removal { Removed, Missing, Failed };
 
 // Deletes a file (never a folder) from the working folder.
-Removal removeFile(const std::string& name, std::string& error);
+Removal removeFromWorkingFolder(const std::string& name, std::string& error);
 
 class Clock {
  public:

@@ -22,8 +22,4 @@ bool canCreateFolder(const std::string& hostPath, std::string& error);
 // The same folder, links and dots resolved; false when either does not exist.
 bool sameFolder(const std::string& a, const std::string& b);
 
-// The program's full path, looked up on the absolute entries of PATH (a name with a '/' is taken
-// as it stands); false when it is not found or not executable.
-bool findProgram(const std::string& name, std::string& path);
-
 }  // namespace platform

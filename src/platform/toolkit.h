@@ -1,6 +1,7 @@
 // The window toolkit as the system needs it: one top-level window with buttons, a label, a picture
 // box and timers; geometry in twips; mouse, show, resize and destroy events; the screen; a yield.
-// Implemented with Qt Widgets (platform/qt) and in memory for tests (platform/memory).
+// Implemented with Qt Widgets on Linux (platform/qt), with Win32 windows and controls on Windows
+// (platform/win32/gui), and in memory for tests (platform/memory).
 #pragma once
 
 #include <functional>

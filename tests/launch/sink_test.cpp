@@ -14,6 +14,7 @@
 #include "launch_test_support.h"
 #include "platform/launch_job.h"
 #include "platform/launch_sink.h"
+#include "platform/program_lookup.h"
 
 namespace launch {
 namespace {
@@ -195,6 +196,38 @@ TEST_F(Sinks, ACommandSucceedsOnlyWhenItTakesTheJobAndExitsZero) {
   EXPECT_FALSE(send(platform::openCommandSink({"/nonexistent/lp"}, true, error), "job"));
   // Far more than a pipe holds, so the write meets the closed pipe: a failure, not our death.
   EXPECT_FALSE(send(commandSink("head -c 1 >/dev/null"), std::string(4 << 20, 'x')));
+}
+
+// --check names the program a print command runs: both look it up the one way, passing over
+// relative PATH entries (the working folder is the spool folder), folders and files that cannot
+// run.
+TEST_F(Sinks, TheCommandRunsTheProgramThatTheCheckFinds) {
+  const std::string script = "#!/bin/sh\ncat >\"$0.out\"\n";
+  for (const char* d : {"a", "b", "c"}) fs::create_directories(dir_ / d);
+  fs::create_directories(dir_ / "a" / "lpx");
+  writeFile(dir_ / "b" / "lpx", script);
+  writeFile(dir_ / "c" / "lpx", script);
+  writeFile(spool_ / "lpx", script);
+  for (const fs::path& p : {dir_ / "c" / "lpx", spool_ / "lpx"})
+    fs::permissions(p, fs::perms::owner_all);
+  const char* saved = std::getenv("PATH");
+  const std::string oldPath = saved ? saved : "";
+  const std::string path = ".:lpx:" + (dir_ / "a").string() + ":" + (dir_ / "b").string() + ":" +
+                           (dir_ / "c").string() + ":/usr/bin:/bin";
+  ::setenv("PATH", path.c_str(), 1);
+  std::string found, error;
+  EXPECT_TRUE(platform::findProgram("lpx", found));
+  EXPECT_EQ(found, (dir_ / "c" / "lpx").string());
+  EXPECT_TRUE(send(platform::openCommandSink({"lpx"}, true, error), "job")) << error;
+  EXPECT_EQ(readFile(dir_ / "c" / "lpx.out"), "job");
+  EXPECT_FALSE(fs::exists(spool_ / "lpx.out"));
+  EXPECT_FALSE(platform::findProgram("nothere", found));
+  EXPECT_FALSE(platform::findProgram((dir_ / "b" / "lpx").string(), found));
+  EXPECT_FALSE(send(platform::openCommandSink({"nothere"}, true, error), "job"));
+  if (saved)
+    ::setenv("PATH", oldPath.c_str(), 1);
+  else
+    ::unsetenv("PATH");
 }
 
 // Runs `steps` in a child process that is then killed, as an operator or the OOM killer might kill

@@ -70,7 +70,7 @@ bool realFolder(const std::string& path, std::string& real) {
   return ::stat(real.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-Removal removeFile(const std::string& name, std::string& error) {
+Removal removeFromWorkingFolder(const std::string& name, std::string& error) {
   struct stat st;
   if (::lstat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     error = name + ": is a folder";

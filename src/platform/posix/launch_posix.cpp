@@ -45,39 +45,13 @@ bool clearNonBlocking(int fd) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
-namespace {
-
-// The program a bare name stands for: the first executable regular file of that name in an
-// absolute PATH entry.
-bool findProgram(const std::string& name, const std::vector<std::string>& env, std::string& path) {
-  if (name.find('/') != std::string::npos) return path = name, true;
-  std::string search = "/usr/local/bin:/usr/bin:/bin";
-  for (const std::string& e : env)
-    if (e.compare(0, 5, "PATH=") == 0) search = e.substr(5);
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = search.find(':', start);
-    std::string entry = search.substr(start, end == std::string::npos ? end : end - start);
-    if (!entry.empty() && entry[0] == '/') {
-      std::string candidate = entry + "/" + name;
-      struct stat st;
-      if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-          ::access(candidate.c_str(), X_OK) == 0)
-        return path = candidate, true;
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  errno = ENOENT;
-  return false;
-}
-
-}  // namespace
-
 bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                 const SpawnSetup& setup, pid_t& pid) {
   std::string program;
-  if (argv.empty() || !findProgram(argv[0], env, program)) return false;
+  const char* search = nullptr;
+  for (const std::string& e : env)
+    if (e.compare(0, 5, "PATH=") == 0) search = e.c_str() + 5;
+  if (argv.empty() || !findProgramOn(argv[0], searchPathOf(search), program)) return false;
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);

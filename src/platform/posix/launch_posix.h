@@ -54,8 +54,13 @@ struct SpawnSetup {
   bool ownProcessGroup = false;
 };
 
+// findProgram's lookup on a given PATH's value; searchPathOf gives the value an unset PATH
+// stands for.
+bool findProgramOn(const std::string& name, const std::string& search, std::string& path);
+std::string searchPathOf(const char* pathVariable);
+
 // Starts argv with SIGPIPE at its default in the environment env. A bare program name is looked
-// up on env's PATH, absolute entries only.
+// up on env's PATH as findProgram looks it up on ours.
 bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::string>& env,
                 const SpawnSetup& setup, pid_t& pid);
 

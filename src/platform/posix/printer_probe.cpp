@@ -72,33 +72,4 @@ bool sameFolder(const std::string& a, const std::string& b) {
          sa.st_ino == sb.st_ino;
 }
 
-bool findProgram(const std::string& name, std::string& path) {
-  auto usable = [](const std::string& candidate) {
-    struct stat st {};
-    return ::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-           ::access(candidate.c_str(), X_OK) == 0;
-  };
-  if (name.empty()) return false;
-  if (name.find('/') != std::string::npos) {
-    if (!usable(name)) return false;
-    path = name;
-    return true;
-  }
-  const char* env = std::getenv("PATH");
-  const std::string entries = env ? env : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t at = 0;
-  while (at <= entries.size()) {
-    const std::size_t end = std::min(entries.find(':', at), entries.size());
-    const std::string dir = entries.substr(at, end - at);
-    at = end + 1;
-    // A relative entry would find programs in whatever folder we run in.
-    if (dir.empty() || dir[0] != '/') continue;
-    if (usable(dir + "/" + name)) {
-      path = dir + "/" + name;
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace platform

@@ -1,4 +1,4 @@
-// Job states, the spool folder's listing for the document list, and the printer probes on Windows.
+// Job states and the spool folder's listing for the document list, on Windows.
 #include "platform/job_states.h"
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 
 #include "platform/dos_path.h"
 #include "platform/files.h"
-#include "platform/printer_probe.h"
 #include "platform/private_folder.h"
 #include "platform/win32/found_name.h"
 #include "platform/win32/launch_win32.h"
@@ -159,62 +158,6 @@ bool processAlive(std::int64_t pid) {
 
 std::int64_t unixTime() {
   return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-PathProbe probePath(const std::string& hostPath) {
-  PathProbe probe;
-  const DWORD attributes = GetFileAttributesA(hostPath.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    probe.error = hostPath + ": not found";
-    return probe;
-  }
-  probe.kind =
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathProbe::Kind::Folder : PathProbe::Kind::File;
-  probe.writable = !(attributes & FILE_ATTRIBUTE_READONLY);
-  if (!probe.writable) probe.error = hostPath + ": read-only";
-  return probe;
-}
-
-bool canCreateFolder(const std::string& hostPath, std::string& error) {
-  std::string path = hostPath;
-  for (;;) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-    const std::size_t cut = path.find_last_of("\\/");
-    if (cut == std::string::npos) {
-      error = hostPath + ": not an absolute path";
-      return false;
-    }
-    path = path.substr(0, cut + 1);
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (path.size() <= 3) break;
-      continue;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-    break;
-  }
-  error = path + ": not a folder";
-  return false;
-}
-
-bool sameFolder(const std::string& a, const std::string& b) {
-  char fullA[MAX_PATH], fullB[MAX_PATH];
-  if (!GetFullPathNameA(a.c_str(), MAX_PATH, fullA, nullptr) ||
-      !GetFullPathNameA(b.c_str(), MAX_PATH, fullB, nullptr))
-    return false;
-  std::string x = fullA, y = fullB;
-  while (!x.empty() && x.back() == '\\') x.pop_back();
-  while (!y.empty() && y.back() == '\\') y.pop_back();
-  return CompareStringOrdinal(std::wstring(x.begin(), x.end()).c_str(), -1,
-                              std::wstring(y.begin(), y.end()).c_str(), -1, TRUE) == CSTR_EQUAL;
-}
-
-bool findProgram(const std::string& name, std::string& path) {
-  char found[MAX_PATH];
-  const DWORD n = SearchPathA(nullptr, name.c_str(), ".exe", MAX_PATH, found, nullptr);
-  if (n == 0 || n >= MAX_PATH) return false;
-  path = found;
-  return true;
 }
 
 }  // namespace platform

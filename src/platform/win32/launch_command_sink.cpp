@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "platform/launch_sink.h"
+#include "platform/program_lookup.h"
 #include "platform/win32/launch_sink_win32.h"
 #include "platform/win32/launch_win32.h"
 
@@ -12,23 +13,6 @@ std::string systemFolder() {
   char folder[MAX_PATH + 1] = {};
   const UINT n = ::GetSystemDirectoryA(folder, sizeof folder);
   return n > 0 && n < sizeof folder ? std::string(folder) : std::string("C:\\Windows\\System32");
-}
-
-bool isAbsolute(const std::string& path) {
-  return (path.size() > 2 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-         path.compare(0, 2, "\\\\") == 0;
-}
-
-// Looked up on PATH alone: never in the working folder, which is the spool folder.
-bool findProgram(const std::string& name, std::string& path) {
-  if (isAbsolute(name)) return path = name, true;
-  const char* folders = std::getenv("PATH");
-  char found[MAX_PATH + 1] = {};
-  const DWORD n =
-      folders ? ::SearchPathA(folders, name.c_str(), ".exe", sizeof found, found, nullptr) : 0;
-  if (n == 0 || n >= sizeof found) return false;
-  path = found;
-  return true;
 }
 
 // Commands start in the user's own folder: one started in the spool folder would take a

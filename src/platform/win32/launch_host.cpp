@@ -97,7 +97,7 @@ bool realFolder(const std::string& path, std::string& real) {
   return true;
 }
 
-Removal removeFile(const std::string& name, std::string& error) {
+Removal removeFromWorkingFolder(const std::string& name, std::string& error) {
   const DWORD attributes = ::GetFileAttributesA(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD code = ::GetLastError();

@@ -1,0 +1,58 @@
+// What the start-up check and --check ask Windows about a printer before any job needs it.
+#include "platform/printer_probe.h"
+
+#include <string>
+
+#include "platform/win32/launch_win32.h"
+
+namespace platform {
+
+PathProbe probePath(const std::string& hostPath) {
+  PathProbe probe;
+  const DWORD attributes = GetFileAttributesA(hostPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    probe.error = hostPath + ": not found";
+    return probe;
+  }
+  probe.kind =
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathProbe::Kind::Folder : PathProbe::Kind::File;
+  probe.writable = !(attributes & FILE_ATTRIBUTE_READONLY);
+  if (!probe.writable) probe.error = hostPath + ": read-only";
+  return probe;
+}
+
+bool canCreateFolder(const std::string& hostPath, std::string& error) {
+  std::string path = hostPath;
+  for (;;) {
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string::npos) {
+      error = hostPath + ": not an absolute path";
+      return false;
+    }
+    path = path.substr(0, cut + 1);
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      if (path.size() <= 3) break;
+      continue;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+    break;
+  }
+  error = path + ": not a folder";
+  return false;
+}
+
+bool sameFolder(const std::string& a, const std::string& b) {
+  char fullA[MAX_PATH], fullB[MAX_PATH];
+  if (!GetFullPathNameA(a.c_str(), MAX_PATH, fullA, nullptr) ||
+      !GetFullPathNameA(b.c_str(), MAX_PATH, fullB, nullptr))
+    return false;
+  std::string x = fullA, y = fullB;
+  while (!x.empty() && x.back() == '\\') x.pop_back();
+  while (!y.empty() && y.back() == '\\') y.pop_back();
+  return CompareStringOrdinal(std::wstring(x.begin(), x.end()).c_str(), -1,
+                              std::wstring(y.begin(), y.end()).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace platform

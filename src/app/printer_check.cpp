@@ -89,8 +89,9 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
 void checkCommand(const launch::SinkPlan& plan, bool cups, PrinterCheck& check) {
   std::string program = plan.argv[0];
   if (!cups) {
-    // The first word of the shell command, when it is a plain program name.
-    const std::string& line = plan.argv[2];
+    // The first word of the shell command, when it is a plain program name. The shell's own
+    // words around it differ by host (sh -c, cmd.exe /d /s /c).
+    const std::string& line = plan.command;
     const std::size_t start = line.find_first_not_of(" \t");
     const std::string word = line.substr(start, line.find_first_of(" \t", start) - start);
     if (word.find_first_of(";&|<>()$`'\"=*?[]{}~\\") != std::string::npos) {
@@ -125,7 +126,7 @@ PrinterCheck checkPrinter(const std::optional<std::string>& lpt1,
   check.cups = cups && plan.kind == launch::SinkPlan::Kind::Command;
   if (plan.kind == launch::SinkPlan::Kind::Command) {
     check.printer = cups ? "the CUPS destination " + *cupsDestination + " (through lp)"
-                         : "the command " + plan.argv[2];
+                         : "the command " + plan.command;
     checkCommand(plan, cups, check);
     return check;
   }

@@ -25,6 +25,7 @@ bool planSink(const std::optional<std::string>& lpt1,
       std::string command = lpt1->substr(1);
       if (command.find_first_not_of(" \t") == std::string::npos) return false;
       plan.kind = SinkPlan::Kind::Command;
+      plan.command = command;
       plan.argv = platform::shellCommand(command);
       plan.lockKey = "sh " + command;
     } else {

@@ -12,6 +12,7 @@ struct SinkPlan {
   Kind kind = Kind::Path;
   std::string path;               // Path: device, FIFO, folder or regular file
   std::vector<std::string> argv;  // Command
+  std::string command;            // Command from LPT1: the text after the '|', as the user wrote it
   std::string lockKey;            // launchers with equal keys take turns at one printer
   bool cupsDefault = false;       // lp to the default destination: raw unless CUPS can convert
 };

@@ -8,7 +8,7 @@ namespace win32ui {
 WinToolkit::WinToolkit() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  registerClasses();
+  registerClasses(*this);
   // The captions use the font Windows uses for messages.
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;

@@ -38,7 +38,9 @@ constexpr const char* kFormClass = "lptspoolForm";
 constexpr const char* kDialogClass = "lptspoolDialog";
 constexpr const char* kStripClass = "lptspoolStrip";
 constexpr const char* kHookClass = "lptspoolHook";
-void registerClasses();
+class WinToolkit;
+// Once per toolkit: the session's end reaches it through the docked window's class.
+void registerClasses(WinToolkit& toolkit);
 // Dispatches one message; keys move between the controls of our windows in tab order.
 void dispatch(MSG& message);
 

@@ -1,90 +1,13 @@
 // The window on Win32: a fixed-size popup that stays on top and has no taskbar button, with a
 // frame painted by itself, or the document list's ordinary window; its place kept in twips.
-#include <algorithm>
-
 #include "platform/single_server.h"
 #include "platform/win32/gui/win_toolkit.h"
 
 namespace win32ui {
-namespace {
-
-UINT taskbarCreatedMessage() {
-  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
-  return message;
-}
-
-template <class Object>
-Object* objectOf(::HWND hwnd, UINT message, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    void* created = reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams;
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-  }
-  return static_cast<Object*>(reinterpret_cast<void*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
-}
-
-// Each window class hands its messages to the object that created the window, once it exists.
-template <class Object, class Base>
-LRESULT CALLBACK controlProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  Base* base = objectOf<Base>(hwnd, message, lParam);
-  if (message == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  if (!base || base->native() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return static_cast<Object*>(base)->handle(message, wParam, lParam);
-}
-
-WinToolkit* toolkitInstance = nullptr;
-
-LRESULT CALLBACK formProc(::HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // The session ends: the program goes now (it removes its tray icon), window and all, so
-  // nothing of the window may be touched after this.
-  if (message == WM_ENDSESSION && wParam) {
-    if (toolkitInstance && toolkitInstance->EndSession) toolkitInstance->EndSession();
-    return 0;
-  }
-  WinWindow* window = objectOf<WinWindow>(hwnd, message, lParam);
-  if (message == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-  if (!window || window->native() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-  return window->handle(message, wParam, lParam);
-}
-
-}  // namespace
-
-void registerClasses() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA form{};
-  form.cbSize = sizeof form;
-  form.lpfnWndProc = formProc;
-  form.hInstance = instance;
-  form.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-  form.lpszClassName = kFormClass;
-  RegisterClassExA(&form);
-
-  WNDCLASSEXA dialog = form;
-  dialog.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  dialog.lpszClassName = kDialogClass;
-  RegisterClassExA(&dialog);
-
-  WNDCLASSEXA strip = form;
-  strip.style = CS_DBLCLKS;
-  strip.lpfnWndProc = controlProc<WinLabel, WinControl<ui::Label>>;
-  strip.hCursor = LoadCursor(nullptr, IDC_SIZEALL);
-  strip.hbrBackground = GetSysColorBrush(COLOR_BTNSHADOW);
-  strip.hIcon = nullptr;
-  strip.lpszClassName = kStripClass;
-  RegisterClassExA(&strip);
-
-  WNDCLASSEXA hook = strip;
-  hook.style = 0;
-  hook.lpfnWndProc = controlProc<WinPictureBox, WinControl<ui::PictureBox>>;
-  hook.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  hook.lpszClassName = kHookClass;
-  RegisterClassExA(&hook);
-}
 
 WinWindow::WinWindow(WinToolkit& toolkit, const std::string& title, float width, float height,
                      float frame, bool dialog)
     : toolkit_(toolkit), frame_(frame), dialog_(dialog) {
-  toolkitInstance = &toolkit;
   int w = toPixels(width, twipsPerPixel(true)), h = toPixels(height, twipsPerPixel(false));
   if (dialog) {
     // A frame one can resize by is wider than a fixed one: the window grows by the difference,
@@ -205,125 +128,8 @@ void WinWindow::show() {
   }
 }
 
-void WinWindow::layoutDialog(SIZE client) {
-  if (placed_.empty() || !table_) return;
-  const int dx = client.cx - firstClient_.cx, dy = client.cy - firstClient_.cy;
-  ::RECT table{};
-  for (const Placed& p : placed_)
-    if (p.hwnd == table_->native()) table = p.rect;
-  HDWP moves = BeginDeferWindowPos(static_cast<int>(placed_.size()));
-  for (const Placed& p : placed_) {
-    ::RECT r = p.rect;
-    if (p.hwnd == table_->native()) {
-      r.right += dx;
-      r.bottom += dy;
-    } else if (r.top >= table.bottom) {
-      OffsetRect(&r, r.left > firstClient_.cx / 2 ? dx : 0, dy);
-    } else {
-      r.right += dx;  // the line above the list
-    }
-    if (moves)
-      moves = DeferWindowPos(moves, p.hwnd, nullptr, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  if (moves) EndDeferWindowPos(moves);
-  table_->fitLastColumn();
-  InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
 void WinWindow::hide() {
   ShowWindow(hwnd_, SW_HIDE);
-}
-
-void WinWindow::paintFrame(HDC dc) {
-  ::RECT all;
-  GetClientRect(hwnd_, &all);
-  FillRect(dc, &all, GetSysColorBrush(COLOR_3DDKSHADOW));
-  const int border = std::max(1, toPixels(frame_, twipsPerPixel(true)));
-  ::RECT face = {all.left + border, all.top + border, all.right - border, all.bottom - border};
-  FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
-}
-
-LRESULT WinWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND: {
-      const auto found = buttons_.find(LOWORD(wParam));
-      if (HIWORD(wParam) == BN_CLICKED && found != buttons_.end()) found->second->click();
-      return 0;
-    }
-    case WM_TIMER: {
-      const auto found = timers_.find(wParam);
-      if (found != timers_.end()) found->second->fire();
-      return 0;
-    }
-    case WM_SIZE: {
-      const SIZE now = {LOWORD(lParam), HIWORD(lParam)};
-      const bool changed = now.cx != size_.cx || now.cy != size_.cy;
-      size_ = now;
-      if (dialog_ && changed && wParam != SIZE_MINIMIZED) layoutDialog(now);
-      if (shownOnce_ && changed && wParam != SIZE_MINIMIZED && Resize) Resize();
-      return 0;
-    }
-    case WM_GETMINMAXINFO:
-      if (dialog_ && minimum_.cx > 0) {
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = {minimum_.cx, minimum_.cy};
-        return 0;
-      }
-      return DefWindowProcA(hwnd_, message, wParam, lParam);
-    case WM_NOTIFYFORMAT:
-      // The list's notifications carry wide text, as every text we give it.
-      if (lParam == NF_QUERY) return NFR_UNICODE;
-      return DefWindowProcA(hwnd_, message, wParam, lParam);
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<NMHDR*>(lParam);
-      if (table_ && header && header->hwndFrom == table_->native() && table_->notify(header))
-        return 0;
-      return DefWindowProcA(hwnd_, message, wParam, lParam);
-    }
-    case WM_MOVE:
-      syncPlace();
-      return 0;
-    case WM_ERASEBKGND:
-      if (dialog_) return DefWindowProcA(hwnd_, message, wParam, lParam);
-      paintFrame(reinterpret_cast<HDC>(wParam));
-      return 1;
-    case WM_SETTINGCHANGE:
-      if (wParam == SPI_SETWORKAREA && WorkAreaChanged) WorkAreaChanged();
-      return 0;
-    case WM_DISPLAYCHANGE:
-      if (WorkAreaChanged) WorkAreaChanged();
-      return 0;
-    case WM_DPICHANGED:
-      // Moved to a screen of another scale: the list takes the size Windows suggests; the
-      // docked window keeps its size in twips and docks again.
-      if (dialog_) {
-        const auto* suggested = reinterpret_cast<const ::RECT*>(lParam);
-        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                       suggested->right - suggested->left, suggested->bottom - suggested->top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-      } else if (WorkAreaChanged) {
-        WorkAreaChanged();
-      }
-      return 0;
-    case WM_CLOSE:
-      if (dialog_) {
-        hide();
-        return 0;
-      }
-      // No close box, but Alt+F4 or an uninstaller asks: the program ends the orderly way, by
-      // leaving the message loop, rather than hiding the window with no icon to bring it back.
-      PostQuitMessage(0);
-      return 0;
-    case WM_QUERYENDSESSION:
-      return TRUE;
-    default:
-      if (message == taskbarCreatedMessage()) {
-        toolkit_.services().taskbarCreated();
-        return 0;
-      }
-      return DefWindowProcA(hwnd_, message, wParam, lParam);
-  }
 }
 
 ui::Button* WinWindow::addButton(const ui::ControlLayout& layout) {

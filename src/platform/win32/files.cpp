@@ -10,6 +10,7 @@
 
 #include "platform/dos_path.h"
 #include "platform/win32/found_name.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 namespace {
@@ -32,16 +33,6 @@ std::array<bool, 256> writeFailed{};
 constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                                FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DEVICE;
 
-// The folder's name from the ANSI code page, for the wide calls that give short names.
-std::wstring wideOf(const std::string& ansi) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
-
 // C:\dir\pattern -> C:\dir\ and pattern.
 bool splitPattern(const std::string& dosPattern, std::string& folder, std::string& pattern) {
   const size_t cut = dosPattern.rfind('\\');
@@ -55,9 +46,11 @@ bool listMatches(const std::string& dosPattern, std::vector<std::string>& names,
                  std::string* folderOut) {
   std::string folder, pattern;
   if (!splitPattern(dosPattern, folder, pattern)) return false;
+  // The wide call, for the short names the A call cannot give.
   WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileExW(wideOf(folder + "*").c_str(), FindExInfoStandard, &found,
-                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  const HANDLE find =
+      FindFirstFileExW(wideText(folder + "*", CP_ACP).c_str(), FindExInfoStandard, &found,
+                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
   do {
     std::string longName;

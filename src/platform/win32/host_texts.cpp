@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/win32/tell_user.h"
+#include "platform/win32/wide_text.h"
 // After windows.h, which it needs.
 #include <winspool.h>
 
@@ -48,15 +49,6 @@ bool attachOutput() {
 }
 
 const bool outputSeen = attachOutput();
-
-std::wstring wide(const std::string& utf8) {
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
 
 }  // namespace
 
@@ -112,7 +104,7 @@ void tellUser(const std::string& line, const std::string& boxText, bool error) {
     return;
   }
   // Started from Explorer, the Start menu or at login: nobody would see a line.
-  MessageBoxW(nullptr, wide(shownText(boxText)).c_str(), L"lptspool",
+  MessageBoxW(nullptr, wideText(shownText(boxText)).c_str(), L"lptspool",
               MB_OK | MB_SETFOREGROUND | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 

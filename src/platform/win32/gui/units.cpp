@@ -3,6 +3,7 @@
 
 #include "platform/host_texts.h"
 #include "platform/win32/gui/win_toolkit.h"
+#include "platform/win32/wide_text.h"
 
 namespace win32ui {
 
@@ -19,13 +20,7 @@ int toPixels(float twips, float perPixel) {
 
 std::wstring widen(const std::string& text) {
   // A job's name arrives in the ANSI code page, the program's own texts in UTF-8.
-  const std::string utf8 = platform::shownText(text);
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
+  return platform::wideText(platform::shownText(text));
 }
 
 float WinScreen::width() const {

@@ -45,9 +45,9 @@ bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why);
 
 // A command given the job on its standard input: argv run directly (a bare name looked up on
 // absolute PATH entries) from the home folder. The job is fed by a child process that outlives a
-// launcher killed meanwhile, so the command always sees the job's real end; a job that changed
-// while it was read is cut off before its end, so the command sees none. With quiet its standard
-// output and error go to /dev/null.
+// launcher killed meanwhile, so the command sees the job's real end or none: a job that changed
+// while it was read, or a launcher killed before the feeding began, kills the command and all it
+// started before any end of input. With quiet its standard output and error go to /dev/null.
 std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv, bool quiet,
                                       std::string& error);
 

@@ -1,10 +1,12 @@
 // Where lpt1 leads: the choice from LPT1, and each kind of sink.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -77,6 +79,22 @@ TEST(SinkChoice, ReadsLpstatsDefault) {
   EXPECT_EQ(defaultDestination(""), std::nullopt);
   EXPECT_EQ(defaultDestination("system default destination: -oops\n"), std::nullopt);
 }
+
+// Makes this process the reaper of its orphaned descendants while it lives, so that a test can
+// wait until every process a command started has ended, and leaves none behind.
+class Orphans {
+ public:
+  Orphans() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
+  ~Orphans() {
+    reap();
+    ::prctl(PR_SET_CHILD_SUBREAPER, 0);
+  }
+  // Returns once every child and orphaned descendant has ended.
+  void reap() {
+    while (::wait(nullptr) > 0 || errno == EINTR) {
+    }
+  }
+};
 
 class Sinks : public launchtest::SpoolFolder {
  protected:
@@ -178,11 +196,15 @@ TEST_F(Sinks, AJobThatChangedIsTakenBackWhereTheSinkCan) {
   EXPECT_FALSE(send(pathSink(out), "torn", true));
   EXPECT_TRUE(fs::is_empty(out));
 
-  // The command never sees the end of its input, so it submits nothing.
+  // The command never sees the end of its input, so it submits nothing: nor does a pipeline
+  // whose last program reads after its shell is gone.
   fs::path piped = dir_ / "piped";
-  EXPECT_FALSE(send(commandSink("cat > '" + piped.string() + ".part' && mv '" + piped.string() +
-                                ".part' '" + piped.string() + "'"),
-                    std::string(1 << 20, 'x'), true));
+  const std::string part = "'" + piped.string() + ".part'";
+  Orphans orphans;
+  EXPECT_FALSE(
+      send(commandSink("cat | { cat > " + part + " && mv " + part + " '" + piped.string() + "'; }"),
+           std::string(1 << 20, 'x'), true));
+  orphans.reap();
   EXPECT_FALSE(fs::exists(piped));
 }
 
@@ -231,8 +253,10 @@ TEST_F(Sinks, TheCommandRunsTheProgramThatTheCheckFinds) {
 }
 
 // Runs `steps` in a child process that is then killed, as an operator or the OOM killer might kill
-// a launcher: at once after the steps, or as soon as `ready` holds while they still run.
+// a launcher: at once after the steps, or as soon as `ready` holds while they still run. Returns
+// once everything the child started has ended too.
 void killedChild(const std::function<void()>& steps, const std::function<bool()>& ready) {
+  Orphans orphans;
   pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
@@ -242,32 +266,27 @@ void killedChild(const std::function<void()>& steps, const std::function<bool()>
   for (int i = 0; ready && i < 400 && !ready(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
 }
 
-bool eventually(const std::function<bool()>& condition) {
-  for (int i = 0; i < 200; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return false;
-}
-
-TEST_F(Sinks, KilledWhileTheCommandRunsTheJobStillArrivesWhole) {
-  fs::path out = dir_ / "printed";
-  fs::path started = dir_ / "started";
+// Whatever moment the launcher dies at, the command gets the whole job or, killed itself, none:
+// never an end of input short of the job's end. Once it has begun to read, it gets it whole.
+TEST_F(Sinks, KilledWhileTheCommandRunsTheJobArrivesWholeOrNotAtAll) {
+  const fs::path out = dir_ / "printed", started = dir_ / "started";
+  const fs::path part = out.string() + ".part";
   const std::string job(1 << 20, 'j');  // more than a pipe holds
-  killedChild(
-      [&] {
-        auto sink =
-            commandSink("touch '" + started.string() + "'; sleep 1; cat > '" + out.string() +
-                        ".part' && mv '" + out.string() + ".part' '" + out.string() + "'");
-        send(std::move(sink), job);
-      },
-      [&] { return fs::exists(started); });
-  ASSERT_TRUE(eventually([&] { return fs::exists(out); }));
-  EXPECT_EQ(readFile(out), job);
+  const std::string touch = "touch '" + started.string() + "'";
+  const std::string finish =
+      "cat >> '" + part.string() + "' && mv '" + part.string() + "' '" + out.string() + "'";
+  const std::string readsFirst = "dd bs=1 count=1 of='" + part.string() + "' 2>/dev/null && " +
+                                 touch + " && sleep 1 && " + finish;
+  const std::string startsFirst = touch + "; " + finish;
+  for (const std::string& command : {readsFirst, startsFirst, startsFirst, startsFirst}) {
+    for (const fs::path& p : {out, part, started}) fs::remove(p);
+    killedChild([&] { send(commandSink(command), job); }, [&] { return fs::exists(started); });
+    if (command == readsFirst || fs::exists(out)) {
+      EXPECT_EQ(readFile(out), job) << command;
+    }
+  }
 }
 
 TEST_F(Sinks, FolderKeepsNothingOfAKilledLauncher) {

@@ -17,27 +17,36 @@ namespace platform {
 
 namespace {
 
-constexpr int kChanged = 2;
-
 bool writeTo(void* fd, const char* data, std::size_t size) {
   return writeAll(*static_cast<int*>(fd), data, size);
 }
 
-// Runs in a child in the command's process group: writes the settled bytes into the command's
-// input and ends. It outlives a launcher killed meanwhile, so the command always reads the job to
-// its real end. A job that changed under it is never ended: the command is killed before it sees
-// the end of its input, and a command that acts only on a whole input (lp) prints nothing.
-[[noreturn]] void feed(int job, const FileStamp& settled, int input, pid_t command) {
+// Ends the feeder's process group at once: the command and whatever it started die before they
+// see an end of input, so a command that acts only on a whole input (lp) prints nothing.
+[[noreturn]] void killGroup() {
+  ::kill(0, SIGKILL);
+  ::_exit(1);
+}
+
+// Runs in a child that leads the command's process group, started before the command: from then
+// on only this child can end the command's input, so the command sees the job's real end or none
+// even when the launcher is killed at any moment. It writes nothing until the launcher says the
+// command has joined its group (go), so a job that changed can never reach a command that is
+// started after the kill.
+[[noreturn]] void feed(int job, const FileStamp& settled, int input, int go) {
+  char started = 0;
+  ssize_t got;
+  while ((got = ::read(go, &started, 1)) < 0 && errno == EINTR) {
+  }
+  if (got != 1) killGroup();  // the launcher died or could not start the command
+  ::close(go);
   bool shortened = false;
   if (!sendJob(job, settled.size, writeTo, &input, shortened)) {
-    if (shortened) ::kill(command, SIGKILL);
-    ::_exit(shortened ? kChanged : 1);
+    if (shortened) killGroup();
+    ::_exit(1);
   }
   FileStamp now;
-  if (!stampOf(job, now) || !now.sameContent(settled)) {
-    ::kill(command, SIGKILL);
-    ::_exit(kChanged);
-  }
+  if (!stampOf(job, now) || !now.sameContent(settled)) killGroup();
   ::_exit(0);
 }
 
@@ -94,15 +103,30 @@ class CommandSink : public Sink {
   bool takesBack() const override { return false; }
 
   bool print(int jobFd, const FileStamp& settled) override {
-    int pipeFds[2];
+    int pipeFds[2], goFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return failWith(error_, "pipe");
     UniqueFd readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
+    if (::pipe2(goFds, O_CLOEXEC) != 0) return failWith(error_, "pipe");
+    UniqueFd goRead(goFds[0]), goWrite(goFds[1]);
+    const pid_t feeder = ::fork();
+    if (feeder == 0) {
+      // Its own group, which the command joins: whoever kills the launcher's group leaves the
+      // two together, and whoever kills the command's group takes both.
+      ::setpgid(0, 0);
+      readEnd.reset();  // a command that quits early must fail our writes, not block them
+      goWrite.reset();
+      feed(jobFd, settled, writeEnd.get(), goRead.get());
+    }
+    if (feeder < 0) return failWith(error_, "fork");
+    ::setpgid(feeder, feeder);  // here too, so the group exists before the command joins it
+    writeEnd.reset();
+    goRead.reset();
     SpawnSetup setup;
     setup.folder = commandFolder();
     setup.stdinFd = readEnd.get();
     setup.quietStdout = quiet_;
     setup.quietStderr = quiet_;
-    setup.ownProcessGroup = true;
+    setup.processGroup = feeder;
     // Quiet, the command's standard error is kept for the reason it failed.
     UniqueFd errRead, errWrite;
     int errFds[2];
@@ -113,29 +137,24 @@ class CommandSink : public Sink {
       setup.stderrFd = errFds[1];
     }
     pid_t pid = -1;
-    if (!spawnChild(argv_, commandEnvironment(), setup, pid)) return failWith(error_, argv_[0]);
-    readEnd.reset();
-    errWrite.reset();  // before the fork: the feeder must not hold the pipe open
-    const pid_t feeder = ::fork();
-    if (feeder == 0) {
-      // In the command's process group: whoever kills the launcher's group leaves the two
-      // together, and whoever kills the command's group takes both.
-      ::setpgid(0, pid);
-      feed(jobFd, settled, writeEnd.get(), pid);
-    }
-    writeEnd.reset();
-    if (feeder < 0) {
-      failWith(error_, "fork");
-      ::kill(-pid, SIGKILL);  // it has seen no end of input, so it submits nothing
-      waitChild(pid);
+    if (!spawnChild(argv_, commandEnvironment(), setup, pid)) {
+      failWith(error_, argv_[0]);
+      goWrite.reset();  // the feeder ends without a word
+      waitChild(feeder);
       return false;
     }
+    readEnd.reset();
+    errWrite.reset();
+    const char go = 1;
+    writeAll(goWrite.get(), &go, 1);  // a failure leaves the feeder to end the group
+    goWrite.reset();
     // The command first: while the feeder writes its input, it may be writing its errors.
     std::string said;
     const int status = errRead ? waitReading(pid, errRead.get(), said) : waitChild(pid);
     // A command that quits early leaves the feeder with a closed pipe: a failure too.
     const int fed = waitChild(feeder);
-    if (fed == kChanged) {
+    FileStamp now;
+    if (fed != 0 && (!stampOf(jobFd, now) || !now.sameContent(settled))) {
       changed_ = true;
       error_ = "the job changed while printing";
       return false;

@@ -85,8 +85,8 @@ bool spawnChild(const std::vector<std::string>& argv, const std::vector<std::str
   sigaddset(&defaults, SIGIO);
   posix_spawnattr_setsigdefault(&attr, &defaults);
   short flags = POSIX_SPAWN_SETSIGDEF;
-  if (setup.ownProcessGroup) {
-    posix_spawnattr_setpgroup(&attr, 0);
+  if (setup.processGroup >= 0) {
+    posix_spawnattr_setpgroup(&attr, setup.processGroup);
     flags |= POSIX_SPAWN_SETPGROUP;
   }
   posix_spawnattr_setflags(&attr, flags);

@@ -51,7 +51,7 @@ struct SpawnSetup {
   bool quietStdout = false;
   int stderrFd = -1;  // -1: inherited, unless quietStderr
   bool quietStderr = false;
-  bool ownProcessGroup = false;
+  pid_t processGroup = -1;  // -1: ours; otherwise the group it joins
 };
 
 // findProgram's lookup on a given PATH's value; searchPathOf gives the value an unset PATH

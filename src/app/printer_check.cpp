@@ -36,11 +36,18 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       // printer that is not there.
       if (!path.empty() && path.back() == '/') {
         check.works = platform::canCreateFolder(path, check.problem);
-        if (check.works)
-          check.problem = "the folder is created at the first job";
-        else
-          check.cause = uitext::text(T::CausePrinterFolderNotMade, {path});
         check.printer = "the folder " + path;
+        if (check.works) {
+          check.problem = "the folder is created at the first job";
+          return;
+        }
+        const std::string named = path.substr(0, path.find_last_not_of('/') + 1);
+        if (platform::probePath(named).kind == Kind::File) {
+          check.problem += " (a file takes jobs when named without the trailing /)";
+          check.cause = uitext::text(T::CausePrinterIsFile, {named});
+        } else {
+          check.cause = uitext::text(T::CausePrinterFolderNotMade, {path});
+        }
       } else {
         check.printer = "the path " + path;
         check.problem = probe.error + " (a folder named with a trailing / is created)";

@@ -16,7 +16,7 @@ struct PathProbe {
 PathProbe probePath(const std::string& hostPath);
 
 // True when a folder that does not exist yet could be created there: its nearest existing
-// ancestor is a folder we may write. Otherwise false with the reason.
+// level is a folder we may write. Otherwise false with the reason, e.g. a file of that name.
 bool canCreateFolder(const std::string& hostPath, std::string& error);
 
 // The same folder, links and dots resolved; false when either does not exist.

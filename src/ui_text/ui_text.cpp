@@ -64,6 +64,9 @@ constexpr Entry kTable[] = {
     {T::CausePrinterFolderMissing, "Mappen {1} finns inte. Skapa den eller ändra LPT1."},
     {T::CausePrinterFolderNotMade,
      "Mappen {1} kan inte skapas. Kontrollera behörigheten eller ändra LPT1."},
+    {T::CausePrinterIsFile,
+     "{1} är en fil och ingen mapp. Ta bort snedstrecket sist i LPT1 för att skriva till filen, "
+     "eller ändra LPT1."},
     {T::CausePrinterMissing, "Skrivaren {1} finns inte. Anslut den eller ändra LPT1."},
     {T::CausePrinterRefuses,
      "Skrivaren {1} tar inte emot dokument. Kontrollera att den är på och att du har behörighet."},

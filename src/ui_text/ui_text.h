@@ -67,6 +67,7 @@ enum class T {
   // Causes: what is wrong and what to do.
   CausePrinterFolderMissing,
   CausePrinterFolderNotMade,
+  CausePrinterIsFile,
   CausePrinterMissing,
   CausePrinterRefuses,
   CauseNoReader,

@@ -42,6 +42,11 @@ status=0
 LPT1="$printer" "$bin/lptspool" --check "PRINTINGDIR=$spool" >"$tmp/check" || status=$?
 [ "$status" -eq 1 ] && grep -qF "Can print:     no: $missing" "$tmp/check" || fail "--check: $(cat "$tmp/check")"
 LPT1="$printer/" "$bin/lptspool" --check "PRINTINGDIR=$spool" >"$tmp/check" || fail "--check of a folder to be made"
+: >"$tmp/afile"
+status=0
+LPT1="$tmp/afile/" "$bin/lptspool" --check "PRINTINGDIR=$spool" >"$tmp/check" || status=$?
+[ "$status" -eq 1 ] && grep -qF "Can print:     no: $tmp/afile: Not a directory" "$tmp/check" ||
+  fail "--check of a file named as a folder: $(cat "$tmp/check")"
 
 # The printer appears: the job is printed, and said once.
 mkdir "$printer"

@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "temp_folder.h"
+#include "ui_text/ui_text.h"
+
 namespace {
 
 #ifdef _WIN32
@@ -26,5 +29,36 @@ TEST(PrinterCheck, ACommandIsNamedAsWrittenAndItsProgramLookedUp) {
   EXPECT_FALSE(check.works);
   EXPECT_EQ(check.problem, "lptspool-no-such-program: command not found");
 }
+
+#ifndef _WIN32
+// A printer folder named with a trailing '/' is made at the first job, unless a file, or no folder
+// we may write, stands where it goes.
+TEST(PrinterCheck, AFolderToBeMadeWorksOnlyWhereOneCanBe) {
+  using uitext::T;
+  TempFolder dir;
+  dir.write("file", "");
+  struct Case {
+    std::string printer, problem, cause;
+  };
+  const std::string file = dir.path("file");
+  const Case cases[] = {
+      {dir.path("new/deeper/"), "the folder is created at the first job", ""},
+      {file + "/", file + ": Not a directory (a file takes jobs when named without the trailing /)",
+       uitext::text(T::CausePrinterIsFile, {file})},
+      {file + "//",
+       file + ": Not a directory (a file takes jobs when named without the trailing /)",
+       uitext::text(T::CausePrinterIsFile, {file})},
+      {file + "/sub/", file + ": Not a directory",
+       uitext::text(T::CausePrinterFolderNotMade, {file + "/sub/"})},
+  };
+  for (const Case& c : cases) {
+    const PrinterCheck check = checkPrinter(c.printer, std::nullopt, dir.host());
+    EXPECT_EQ(check.works, c.cause.empty()) << c.printer;
+    EXPECT_EQ(check.printer, "the folder " + c.printer);
+    EXPECT_EQ(check.problem, c.problem);
+    EXPECT_EQ(check.cause, c.cause);
+  }
+}
+#endif
 
 }  // namespace

@@ -39,17 +39,21 @@ PathProbe probePath(const std::string& hostPath) {
 
 bool canCreateFolder(const std::string& hostPath, std::string& error) {
   std::string path = hostPath;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (path.empty() || path[0] != '/') {
+    error = hostPath + ": not an absolute path";
+    return false;
+  }
+  // From the folder itself up: the nearest level that exists decides, and a file there (the
+  // folder's own name included) can hold no folder.
   for (;;) {
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    const std::size_t cut = path.rfind('/');
-    if (cut == std::string::npos) {
-      error = hostPath + ": not an absolute path";
-      return false;
-    }
-    path = cut == 0 ? "/" : path.substr(0, cut);
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-      if (errno == ENOENT) continue;
+      if ((errno == ENOENT || errno == ENOTDIR) && path != "/") {
+        const std::size_t cut = path.rfind('/');
+        path = cut == 0 ? "/" : path.substr(0, cut);
+        continue;
+      }
       error = path + ": " + std::strerror(errno);
       return false;
     }

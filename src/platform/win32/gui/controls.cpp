@@ -60,6 +60,7 @@ WinButton::WinButton(::HWND parent, const ui::ControlLayout& layout, float frame
 WinButton::~WinButton() {
   if (hwnd_) DestroyWindow(hwnd_);
   hwnd_ = nullptr;
+  if (tip_) DestroyWindow(tip_);
   if (ownFont_) DeleteObject(ownFont_);
 }
 

@@ -1,5 +1,4 @@
-// The document list's window on Win32: a text label, a list view with column headers, and the
-// desktop services it needs (a yes/no question, the Recycle Bin, Explorer on the folder).
+// The document list's window on Win32: a text label and a list view with column headers.
 #include "platform/win32/gui/win_toolkit.h"
 // clang-format off
 #include <commctrl.h>
@@ -113,30 +112,6 @@ std::unique_ptr<ui::Window> WinToolkit::createDialog(const std::string& /*name*/
                                                      const std::string& title, float width,
                                                      float height) {
   return std::make_unique<WinWindow>(*this, title, width, height, 0, true);
-}
-
-bool WinToolkit::ask(ui::Window& owner, const std::string& title, const std::string& question,
-                     const std::string& /*yes*/, const std::string& /*no*/) {
-  // The system's own Yes and No, in the language Windows is set to.
-  return MessageBoxW(fromHandle32(owner.hWnd()), widen(question).c_str(), widen(title).c_str(),
-                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
-}
-
-bool WinToolkit::moveToTrash(const std::string& dosFolder, const std::string& name) {
-  // The shell reads wildcards and separators in what it is given: such a name is not taken.
-  if (name.empty() || name.find_first_of("\\/:*?\"<>|") != std::string::npos) return false;
-  std::string from = dosFolder + name;
-  from.push_back('\0');  // the list of files ends with a second NUL
-  SHFILEOPSTRUCTA operation{};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-  return SHFileOperationA(&operation) == 0 && !operation.fAnyOperationsAborted;
-}
-
-bool WinToolkit::openFolder(const std::string& dosPath) {
-  return reinterpret_cast<INT_PTR>(::ShellExecuteA(nullptr, "open", dosPath.c_str(), nullptr,
-                                                   nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 }  // namespace win32ui

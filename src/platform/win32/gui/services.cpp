@@ -27,7 +27,10 @@ bool WinServices::Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA
   real.szTip[sizeof data->szTip - 1] = '\0';
   const bool ok = ::Shell_NotifyIconA(dwMessage, &real) != 0;
   const auto key = std::make_pair(real.hWnd, real.uID);
-  if (dwMessage == NIM_ADD && ok) icons_[key] = real;
+  if (dwMessage == NIM_ADD && ok) {
+    icons_[key] = real;
+    if (!tip_.empty() || warning_) applyState(real);
+  }
   if (dwMessage == NIM_DELETE) icons_.erase(key);
   return ok;
 }
@@ -50,7 +53,10 @@ bool WinServices::balloon(const std::string& title, const std::string& text) {
 }
 
 void WinServices::taskbarCreated() {
-  for (auto& icon : icons_) ::Shell_NotifyIconA(NIM_ADD, &icon.second);
+  for (auto& icon : icons_) {
+    ::Shell_NotifyIconA(NIM_ADD, &icon.second);
+    if (!tip_.empty() || warning_) applyState(icon.second);
+  }
 }
 
 platform::HWND WinServices::FindWindowA(const char* lpClassName, const char* lpWindowName) {

@@ -80,10 +80,17 @@ class WinButton : public WinControl<ui::Button> {
   void click() {
     if (Click) Click();
   }
+  void setWarning(const std::string& toolTip) override;
+  // The warning's tooltip as the tooltip control holds it.
+  std::wstring toolTipText() const;
+  LRESULT subclassed(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  void paintWarning(HDC dc);
   std::string caption_;
   HFONT ownFont_ = nullptr;
+  WNDPROC original_ = nullptr;
+  ::HWND tip_ = nullptr;
 };
 
 class WinLabel : public WinControl<ui::Label> {
@@ -214,8 +221,21 @@ class WinScreen : public ui::Screen {
   platform::RECT workArea() const override;
 };
 
+// The tray's tooltip in the room the shell gives it, cut where a letter ends.
+std::wstring trayTip(const std::string& text);
+// The icon with the warning mark, size x size pixels; null when it cannot be made.
+HICON markedIcon(HICON base, int size);
+
+// Whether the Recycle Bin takes a file of this path: false on drives that have none or where it
+// is switched off, where the shell would delete for good.
+bool recycleBinTakes(const std::wstring& path);
+
 class WinServices : public platform::Win32 {
  public:
+  WinServices() = default;
+  WinServices(const WinServices&) = delete;
+  WinServices& operator=(const WinServices&) = delete;
+  ~WinServices() override;
   intptr_t ShellExecuteA(platform::HWND hwnd, const char* lpOperation, const char* lpFile,
                          const char* lpParameters, const char* lpDirectory, int nShowCmd) override;
   bool Shell_NotifyIconA(uint32_t dwMessage, platform::NOTIFYICONDATA* lpData) override;
@@ -227,9 +247,16 @@ class WinServices : public platform::Win32 {
   void taskbarCreated();
   // A balloon from the icons shown now; false when none is.
   bool balloon(const std::string& title, const std::string& text);
+  // The warning's tooltip and mark for every icon, now and added later; an empty tooltip is
+  // the icon's own.
+  void setState(const std::string& toolTip, bool warning);
 
  private:
+  void applyState(const NOTIFYICONDATAA& record);
   std::map<std::pair<::HWND, UINT>, NOTIFYICONDATAA> icons_;
+  std::wstring tip_;
+  bool warning_ = false;
+  std::map<HICON, HICON> marked_;
 };
 
 class WinToolkit : public ui::Toolkit {
@@ -248,6 +275,9 @@ class WinToolkit : public ui::Toolkit {
            const std::string& yes, const std::string& no) override;
   bool moveToTrash(const std::string& dosFolder, const std::string& name) override;
   bool openFolder(const std::string& dosPath) override;
+  void setTrayState(const std::string& toolTip, bool warning) override {
+    services_.setState(toolTip, warning);
+  }
   bool notify(const std::string& title, const std::string& text) override {
     return services_.balloon(title, text);
   }

@@ -1,6 +1,7 @@
 #include "queue/job_list.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace queue {
@@ -55,15 +56,18 @@ void record(const platform::JobStateStore& store, const std::string& name,
 
 std::vector<JobView> currentJobs(const platform::JobStateStore& store,
                                  const std::string& dosFolder) {
+  // The records that exist, read once: a flood of jobs without one costs no look-up each.
+  std::map<std::string, JobRecord> known;
+  for (JobRecord& r : readRecords(store)) known.emplace(keyOf(r.name, r.job), std::move(r));
   std::vector<JobView> jobs;
   for (platform::SpoolFile& file : platform::listSpoolFiles(dosFolder + "*.ps")) {
     JobView view{std::move(file), JobRecord{}};
     view.state.name = view.file.name;
-    const std::optional<JobRecord> found = readRecord(store, view.file.name, view.file.identity);
+    const auto found = known.find(keyOf(view.file.name, view.file.identity));
     // Printed and still there: it could not be deleted, and the launcher says so separately.
-    if (found && found->kind != Kind::Printed &&
-        !(found->kind == Kind::Printing && !platform::processAlive(found->pid)))
-      view.state = *found;
+    if (found != known.end() && found->second.kind != Kind::Printed &&
+        !(found->second.kind == Kind::Printing && !platform::processAlive(found->second.pid)))
+      view.state = found->second;
     jobs.push_back(std::move(view));
   }
   std::sort(jobs.begin(), jobs.end(), [](const JobView& a, const JobView& b) {

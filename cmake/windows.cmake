@@ -1,8 +1,8 @@
 # The Windows build (cmake/mingw-w64-x86_64.cmake): lptspool.exe and lptspool-launch.exe (both
-# without a console and statically linked, src/CMakeLists.txt) with print.txt beside them; the
-# installed tree, the zip and the installer, and the tests under Wine.
+# without a console and statically linked, src/CMakeLists.txt), lptspool.com for the command
+# prompt, with print.txt beside them; the installed tree, the zip and the installer, and the tests under Wine.
 # Everything in one folder, as the server expects: the programs, the template, the README.
-install(TARGETS lptspool lptspool-launch RUNTIME DESTINATION .)
+install(TARGETS lptspool lptspool-console lptspool-launch RUNTIME DESTINATION .)
 install(FILES data/print.txt DESTINATION .)
 install(FILES README.md DESTINATION . RENAME README.txt)
 install(FILES docs/windows.md DESTINATION . RENAME WINDOWS.txt)

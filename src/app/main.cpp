@@ -59,6 +59,7 @@ int main(int argc, char** argv) {
                 "; jobs wait in the folder until it does");
     form->Form_Load();
     form->window->show();
+    platform::announceServerRunning();
     return std::shared_ptr<void>(form);
   });
 }

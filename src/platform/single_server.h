@@ -10,6 +10,10 @@ namespace platform {
 // window, and this one ends.
 bool claimSpoolFolder(const std::string& dosFolder);
 
+// The server runs: whoever started it and waits for that (a console on Windows) may go on, and
+// the server lets go of that console, so that closing it does not end the server.
+void announceServerRunning();
+
 // The name the claim goes by, empty before it; the window carries it for a second start to find.
 const std::string& claimedSpoolFolderKey();
 

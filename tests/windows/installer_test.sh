@@ -4,7 +4,9 @@
 # Start menu entry and the start at login with that folder and fills in Add or Remove Programs.
 # A refused folder shows a message box and ends with status 2. The Run value's own string run by
 # cmd starts a server that prints a job named in code page 1252; the shortcut started again on the
-# same folder leaves one server; --queue from a batch file shows the name with its right letters.
+# same folder leaves one server. Typed at a command prompt, --queue shows the name with its right
+# letters and a refusal its line, each before the next prompt and with its status, and a server
+# start comes back with 0 while the server prints.
 # The uninstaller ends the server and takes away every key and the private folder it made,
 # leaving the spool folder's files.
 # Usage: installer_test.sh WINDOWS_BUILD_FOLDER OUTPUT_FOLDER  (packages and prefix go there)
@@ -62,7 +64,7 @@ status=$?
 
 echo "--- silent install with /SPOOL: the shortcut, the Run value and Add or Remove Programs"
 wine "$installer" /S '/SPOOL=C:\Jobs\Print' || fail "the installer failed"
-for file in lptspool.exe lptspool-launch.exe print.txt README.txt Uninstall.exe; do
+for file in lptspool.exe lptspool.com lptspool-launch.exe print.txt README.txt Uninstall.exe; do
   [[ -f $dir/$file ]] || fail "$file was not installed"
 done
 [[ -d $c/Jobs/Print ]] || fail "the spool folder was not made"
@@ -103,18 +105,33 @@ status=$?
 sleep 2
 [[ $(servers) == 1 ]] || fail "$(servers) windows after a second start on the same folder"
 
-# (Under Wine a program started by start /wait gets no console to answer on: a batch file's plain
-# call, which waits for a windowed program on Windows too, stands in for it.)
-echo "--- --queue from a batch file: the name with its right letters, and the status"
-mkdir -p "$c/Jobs/Other"
+# A command prompt, typed into: "lptspool" runs lptspool.com, which waits for lptspool.exe, so
+# each answer comes before the next prompt and %errorlevel% is its status; a server start comes
+# back once the server runs. (lptspool.exe typed alone would be left running: the prompt first.)
+echo "--- typed at a command prompt: --queue, a refused folder, a server start"
+mkdir -p "$c/Jobs/Other" "$c/Jobs/Typed"
 printf 'waiting' >"$c/Jobs/Other/Räkning.ps"
-win_bat queue.bat '@echo off' \
-  '"C:\Program Files\lptspool\lptspool.exe" --queue PRINTINGDIR=C:\Jobs\Other' \
-  'echo status %errorlevel%'
-wine cmd /c 'C:\queue.bat' >"$out/queue.log" 2>&1
-tr -d '\r' <"$out/queue.log" | grep -q "^waits	Räkning.ps	7	" ||
-  fail "--queue does not show Räkning.ps: $(cat "$out/queue.log")"
-tr -d '\r' <"$out/queue.log" | grep -q "^status 0$" || fail "--queue's status: $(cat "$out/queue.log")"
+printf 'typed' >"$c/Jobs/Typed/TYPED.PS"
+printf '%s\r\n' 'cd /d "C:\Program Files\lptspool"' \
+  'lptspool --queue PRINTINGDIR=C:\Jobs\Other' 'echo status %errorlevel%' \
+  'lptspool PRINTINGDIR=Q:\nowhere' 'echo status %errorlevel%' \
+  'lptspool --version > C:\version.txt' \
+  'lptspool PRINTINGDIR=C:\Jobs\Typed' 'echo status %errorlevel%' 'exit' >"$c/typed.txt"
+LPT1='C:\OUT' wine cmd <"$c/typed.txt" >"$out/typed.log" 2>&1 || fail "cmd: $(cat "$out/typed.log")"
+typed=$(tr -d '\r' <"$out/typed.log")
+prompt='C:\Program Files\lptspool>'
+[[ $typed == *"$prompt"$'waits\tRäkning.ps\t7\t'*$'\n\n'"${prompt}status 0"$'\n'* ]] ||
+  fail "--queue at a prompt: $typed"
+refused='lptspool: the spool folder must be an absolute folder, as in PRINTINGDIR=C:\mapp\'
+[[ $typed == *"$prompt$refused"$'\n\n'"${prompt}status 2"$'\n'* ]] ||
+  fail "a refused folder at a prompt: $typed"
+[[ $(tr -d '\r' <"$c/version.txt") == "lptspool "* ]] || fail "--version led to a file: $(cat "$c/version.txt")"
+# (--version > file and the server start say nothing: two bare prompts, then the status.)
+[[ $typed == *"$prompt"$'\n'"$prompt"$'\n'"${prompt}status 0"$'\n\n'"$prompt" ]] ||
+  fail "a server start at a prompt: $typed"
+wait_for 60 test ! -e "$c/Jobs/Typed/TYPED.PS" || fail "the server started at a prompt did not print"
+grep -qx typed "$c"/OUT/* || fail "the job typed for did not reach the printer"
+[[ $(servers) == 2 ]] || fail "$(servers) windows for two servers"
 
 # Without a desktop the server cannot run: it says so and ends, rather than sit there idle.
 DISPLAY= wine "$dir/lptspool.exe" 'PRINTINGDIR=C:\Jobs\Spare' >"$out/nodesktop.log" 2>&1

@@ -16,7 +16,8 @@
 namespace platform {
 namespace {
 
-bool leadsSomewhere(HANDLE handle) {
+bool leadsSomewhere(DWORD which) {
+  const HANDLE handle = GetStdHandle(which);
   if (!handle || handle == INVALID_HANDLE_VALUE) return false;
   const DWORD type = GetFileType(handle);
   DWORD mode = 0;
@@ -32,13 +33,15 @@ void restoreCodePage() {
 }
 
 // A program without a console of its own still answers the console it was started from (cmd,
-// start /wait): its output goes there unless it was led to a file or a pipe. Our texts are
-// UTF-8; the console shows them so while the program speaks, and gets its own code page back.
+// lptspool.com, start /wait): what was not led to a file or a pipe goes there, each stream on its
+// own, so that "--queue > list.txt" still fills the file. Our texts are UTF-8; the console shows
+// them so while the program speaks, and gets its own code page back.
 bool attachOutput() {
-  if (leadsSomewhere(GetStdHandle(STD_ERROR_HANDLE))) return true;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
-  std::freopen("CONOUT$", "w", stdout);
-  std::freopen("CONOUT$", "w", stderr);
+  const bool out = leadsSomewhere(STD_OUTPUT_HANDLE), err = leadsSomewhere(STD_ERROR_HANDLE);
+  if (out && err) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return err;
+  if (!out) std::freopen("CONOUT$", "w", stdout);
+  if (!err) std::freopen("CONOUT$", "w", stderr);
   consoleCodePage = GetConsoleOutputCP();
   if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
     std::atexit(restoreCodePage);
@@ -95,6 +98,13 @@ std::string printersLine(const std::optional<std::string>&) {
 
 bool outputReachesUser() {
   return outputSeen;
+}
+
+void releaseConsole() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  restoreCodePage();
+  FreeConsole();
 }
 
 void tellUser(const std::string& line, const std::string& boxText, bool error) {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "platform/win32/started_event.h"
 #include "platform/win32/tell_user.h"
 
 namespace platform {
@@ -93,6 +94,18 @@ bool claimSpoolFolder(const std::string& dosFolder) {
                ".\n\nFönstret finns i ett hörn av skärmen eller dess ikon i meddelandefältet.",
            false);
   return false;
+}
+
+void announceServerRunning() {
+  // Started by lptspool.com from a command prompt: the prompt comes back now. Nothing is said on
+  // the console after this, and closing it no longer ends the server.
+  const HANDLE started =
+      OpenEventW(EVENT_MODIFY_STATE, FALSE, startedEventName(GetCurrentProcessId()).c_str());
+  if (started) {
+    SetEvent(started);
+    CloseHandle(started);
+  }
+  releaseConsole();
 }
 
 const std::string& claimedSpoolFolderKey() {

@@ -6,6 +6,9 @@ install(TARGETS lptspool lptspool-console lptspool-launch RUNTIME DESTINATION .)
 install(FILES data/print.txt DESTINATION .)
 install(FILES README.md DESTINATION . RENAME README.txt)
 install(FILES docs/windows.md DESTINATION . RENAME WINDOWS.txt)
+# The guides and pictures the README links to, where its links lead.
+file(GLOB lptspool_docs ${CMAKE_SOURCE_DIR}/docs/*.md ${CMAKE_SOURCE_DIR}/docs/*.png)
+install(FILES ${lptspool_docs} DESTINATION docs)
 
 include(cmake/windows_package.cmake)
 

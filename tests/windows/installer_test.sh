@@ -67,6 +67,10 @@ wine "$installer" /S '/SPOOL=C:\Jobs\Print' || fail "the installer failed"
 for file in lptspool.exe lptspool.com lptspool-launch.exe print.txt README.txt Uninstall.exe; do
   [[ -f $dir/$file ]] || fail "$file was not installed"
 done
+# The zip holds what is installed: every guide the README links to lies where the link leads.
+for doc in $(grep -o 'docs/[a-z-]*\.\(md\|png\)' "$dir/README.txt" | sort -u); do
+  [[ -f $dir/$doc ]] || fail "README.txt links to $doc, which is not installed"
+done
 [[ -d $c/Jobs/Print ]] || fail "the spool folder was not made"
 run=$(reg_value "$run_key" lptspool)
 [[ $run == '"C:\Program Files\lptspool\lptspool.exe" PRINTINGDIR="C:\Jobs\Print"' ]] ||

@@ -48,12 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(launcher == "untouched");
   }
 
-  std::string folder, reason;
-  if (readPrintingDir(a, folder, reason)) {
+  std::string folder;
+  Refusal refusal;
+  if (readPrintingDir(a, folder, refusal)) {
     std::string host;
     check(folder.back() == '\\' && platform::toHostPath(folder, host));
   } else {
-    check(!reason.empty());
+    check(!refusal.reason.empty());
   }
   return 0;
 }

@@ -16,8 +16,8 @@ void frmMain::Form_Load() {
   addTrayIcon();
   // main() refuses a command line without a usable folder before the window exists; should one
   // reach here all the same, the folder stays empty and no folder is ever swept.
-  std::string reason;
-  if (!readPrintingDir(platform::commandLine(), PrintingDir, reason)) PrintingDir.clear();
+  Refusal refusal;
+  if (!readPrintingDir(platform::commandLine(), PrintingDir, refusal)) PrintingDir.clear();
   MkDirX(PrintingDir);
   // The server runs on all the same and prints once the folder exists, as when it is deleted
   // later; but a folder that cannot be made is most often a mistyped one, and silence hides it.

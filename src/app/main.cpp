@@ -7,6 +7,7 @@
 #include "app/frm_main.h"
 #include "app/printer_check.h"
 #include "app/spool_folder.h"
+#include "app/start_refusal.h"
 #include "platform/desktop.h"
 #include "platform/host_texts.h"
 #include "platform/process.h"
@@ -30,10 +31,11 @@ int main(int argc, char** argv) {
   platform::setArguments(argc, argv);
   // A server without a usable folder would sweep whatever folder it happens to run in: refuse it
   // before anything is created.
-  std::string folder, reason;
-  if (!readPrintingDir(platform::commandLine(), folder, reason) ||
-      (!listQueue && !check && !leavesRoomForJobs(folder, currentFieldRoom(), reason))) {
-    platform::refuseStart(reason);
+  std::string folder;
+  Refusal refusal;
+  if (!readPrintingDir(platform::commandLine(), folder, refusal) ||
+      (!listQueue && !check && !leavesRoomForJobs(folder, currentFieldRoom(), refusal))) {
+    platform::refuseStart(refusal.reason, startRefusalText(refusal));
     return 2;
   }
   if (listQueue) return printQueue(folder);
@@ -41,8 +43,10 @@ int main(int argc, char** argv) {
   // A folder somebody else owns, or reached through a link he could have planted, would let him
   // choose what is printed and deleted: refused before anything else happens. A missing one is
   // made here, and checked as soon as it is.
+  std::string reason;
   if (platform::openSpoolFolder(folder, reason) == platform::FolderState::Refused) {
-    platform::refuseStart(reason);
+    refusal = {RefusalCause::FolderRefused, reason, reason};
+    platform::refuseStart(refusal.reason, startRefusalText(refusal));
     return 2;
   }
   if (!platform::claimSpoolFolder(folder)) return 0;

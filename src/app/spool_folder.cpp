@@ -18,14 +18,15 @@ std::string upperAscii(std::string text) {
 
 }  // namespace
 
-bool readPrintingDir(const std::string& commandLine, std::string& folder, std::string& reason) {
+bool readPrintingDir(const std::string& commandLine, std::string& folder, Refusal& refusal) {
   // The keyword is found in any case, but the folder keeps its own: on this host an upper-cased
   // folder is another folder.
   const std::string keyword = "PRINTINGDIR=\"";
   const size_t at = upperAscii(commandLine).find(keyword);
   if (at == std::string::npos) {
     const bool named = upperAscii(commandLine).find("PRINTINGDIR=") != std::string::npos;
-    reason =
+    refusal.cause = named ? RefusalCause::NotAbsolute : RefusalCause::NoFolder;
+    refusal.reason =
         named ? std::string("the spool folder must be an absolute folder, as in ") +
                     platform::usageForm()
               : std::string("no spool folder given; start it as lptspool ") + platform::usageForm();
@@ -34,7 +35,8 @@ bool readPrintingDir(const std::string& commandLine, std::string& folder, std::s
   std::string found = FText(commandLine.substr(at), commandLine.substr(at, keyword.size()), "\"");
   std::string host;
   if (found.empty() || !platform::toHostPath(found, host)) {
-    reason =
+    refusal.cause = RefusalCause::NotAbsolute;
+    refusal.reason =
         "the spool folder must be an absolute folder, as in " + std::string(platform::usageForm());
     return false;
   }
@@ -45,11 +47,13 @@ bool readPrintingDir(const std::string& commandLine, std::string& folder, std::s
   return true;
 }
 
-bool leavesRoomForJobs(const std::string& folder, size_t fieldRoom, std::string& reason) {
+bool leavesRoomForJobs(const std::string& folder, size_t fieldRoom, Refusal& refusal) {
   if ((folder + "12345678.bat").size() <= fieldRoom) return true;
-  reason = "the spool folder's path is too long for the launcher (at most " +
-           std::to_string(fieldRoom > 12 ? fieldRoom - 12 : 0) +
-           " characters in its DOS form); choose a shorter " + platform::usageForm();
+  refusal.cause = RefusalCause::PathTooLong;
+  refusal.detail = std::to_string(fieldRoom > 12 ? fieldRoom - 12 : 0);
+  refusal.reason = "the spool folder's path is too long for the launcher (at most " +
+                   refusal.detail + " characters in its DOS form); choose a shorter " +
+                   platform::usageForm();
   return false;
 }
 

@@ -21,7 +21,7 @@ const char* unsetLpt1Note();
 // The printers this host offers, as one line of --check.
 std::string printersLine(const std::optional<std::string>& cupsDestination);
 // One line saying why the program does not start, where whoever started it sees it: stderr, or
-// on Windows the console it was started from, or else a message box.
-void refuseStart(const std::string& reason);
+// on Windows the console it was started from, or else a message box with `boxText`.
+void refuseStart(const std::string& reason, const std::string& boxText);
 
 }  // namespace platform

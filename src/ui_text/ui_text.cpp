@@ -115,6 +115,15 @@ constexpr Entry kTable[] = {
     {T::CauseFailed, "Utskriften misslyckades. Servern försöker igen."},
     {T::CauseFolderUnusable,
      "Inget skrivs ut från utskriftsmappen. Kontrollera mappen och vem som äger den."},
+    {T::StartRefused, "lptspool startar inte. {1}\n\nAnge mappen så här: {2}"},
+    {T::RefusalNoFolder, "Ingen utskriftsmapp är angiven."},
+    {T::RefusalNotAbsolute,
+     "Utskriftsmappen måste anges med hela sökvägen, på en enhet som finns."},
+    {T::RefusalPathTooLong,
+     "Sökvägen till utskriftsmappen är för lång: den får ha högst {1} tecken. Välj en kortare."},
+    {T::RefusalFolderRefused,
+     "Utskriftsmappen får inte användas: den nås genom en länk eller tillhör någon annan. Välj "
+     "en egen mapp."},
 };
 
 }  // namespace

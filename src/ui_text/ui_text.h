@@ -93,6 +93,12 @@ enum class T {
   CauseUnprintable,
   CauseFailed,
   CauseFolderUnusable,
+  // Why the server does not start, in a message box.
+  StartRefused,
+  RefusalNoFolder,
+  RefusalNotAbsolute,
+  RefusalPathTooLong,
+  RefusalFolderRefused,
 };
 
 // The text with {1}, {2}... replaced by the arguments, which are taken as they stand.

@@ -89,7 +89,8 @@ TEST(CommandLine, TheFolderOption) {
       {rebuildCommandLine({"printingdir=\"Z:\\home\\me\\spool\\\""}), "Z:\\home\\me\\spool\\"},
       {"x PrintingDir=\"Z:\\Home\\Me\\Spool\" y PRINTINGDIR=\"Z:\\b\\\"", "Z:\\Home\\Me\\Spool\\"}};
   for (const auto& [line, expected] : accepted) {
-    std::string folder, reason;
+    std::string folder;
+    Refusal reason;
     EXPECT_TRUE(readPrintingDir(line, folder, reason)) << line;
     EXPECT_EQ(folder, expected);
   }
@@ -99,16 +100,18 @@ TEST(CommandLine, TheFolderOption) {
         std::string("PRINTINGDIR=spool"), std::string("PRINTINGDIR=\"spool\\\""),
         std::string("PRINTINGDIR=\"C:\\SPOOL\\\""), std::string("PRINTINGDIR=\"Z:\\unclosed"),
         std::string("x\" PRINTINGDIR \"Z:\\a\\\"")}) {
-    std::string folder = "unchanged", reason;
-    EXPECT_FALSE(readPrintingDir(line, folder, reason)) << line;
+    std::string folder = "unchanged";
+    Refusal refusal;
+    EXPECT_FALSE(readPrintingDir(line, folder, refusal)) << line;
     EXPECT_EQ(folder, "unchanged");
-    EXPECT_NE(reason.find("PRINTINGDIR=/path/to/folder"), std::string::npos) << reason;
+    EXPECT_NE(refusal.reason.find("PRINTINGDIR=/path/to/folder"), std::string::npos)
+        << refusal.reason;
   }
 }
 
 TEST(CommandLine, FolderMustLeaveRoomForAShortJobName) {
-  std::string reason;
-  EXPECT_TRUE(leavesRoomForJobs("Z:\\" + std::string(47, 'a') + "\\", 63, reason));
-  EXPECT_FALSE(leavesRoomForJobs("Z:\\" + std::string(48, 'a') + "\\", 63, reason));
-  EXPECT_NE(reason.find("too long"), std::string::npos);
+  Refusal refusal;
+  EXPECT_TRUE(leavesRoomForJobs("Z:\\" + std::string(47, 'a') + "\\", 63, refusal));
+  EXPECT_FALSE(leavesRoomForJobs("Z:\\" + std::string(48, 'a') + "\\", 63, refusal));
+  EXPECT_NE(refusal.reason.find("too long"), std::string::npos);
 }

@@ -35,7 +35,7 @@ std::string printersLine(const std::optional<std::string>& cupsDestination) {
   return "CUPS default:  " + (cupsDestination ? *cupsDestination : std::string("none"));
 }
 
-void refuseStart(const std::string& reason) {
+void refuseStart(const std::string& reason, const std::string&) {
   std::fprintf(stderr, "lptspool: %s\n", reason.c_str());
 }
 

@@ -118,11 +118,8 @@ void tellUser(const std::string& line, const std::string& boxText, bool error) {
               MB_OK | MB_SETFOREGROUND | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
-void refuseStart(const std::string& reason) {
-  tellUser(
-      reason,
-      "lptspool startar inte: " + reason + "\n\nAnge mappen så här: lptspool.exe " + usageForm(),
-      true);
+void refuseStart(const std::string& reason, const std::string& boxText) {
+  tellUser(reason, boxText, true);
 }
 
 }  // namespace platform

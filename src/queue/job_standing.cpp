@@ -1,5 +1,6 @@
 #include "queue/job_standing.h"
 
+#include "platform/files.h"
 #include "queue/job_refusal.h"
 
 namespace queue {
@@ -25,6 +26,7 @@ bool scriptCanCarry(const std::string& name) {
 Standing standingOf(const std::string& name, const platform::JobFacts& facts, bool deletable,
                     std::uint64_t maxBytes) {
   if (!scriptCanCarry(name)) return Standing::UnusableName;
+  if (!platform::nameReachable(name)) return Standing::UnreachableName;
   // Printing a job that stays afterwards would print it again at every tick.
   if (!deletable) return Standing::NotDeletable;
   if (refusalReason(facts, maxBytes).empty()) return Standing::Printable;
@@ -55,6 +57,9 @@ std::string standingReason(Standing standing, std::uint64_t maxBytes) {
     case Standing::UnusableName:
       return "the name holds a character no batch script can carry (a control character, \" or "
              "\\)";
+    case Standing::UnreachableName:
+      return "the name has characters the system's code page lacks, and the volume keeps no short "
+             "name to reach the file by; rename it";
     case Standing::NotDeletable:
       return "they could not be deleted afterwards: they belong to another user, and the spool "
              "folder lets only him delete them";

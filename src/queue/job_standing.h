@@ -14,8 +14,9 @@ namespace queue {
 
 enum class Standing {
   Printable,
-  UnusableName,  // no batch script can carry its name
-  NotDeletable,  // another user's job the server could not delete once printed
+  UnusableName,     // no batch script can carry its name
+  UnreachableName,  // the system opens no file by it: no code page form, no short name
+  NotDeletable,     // another user's job the server could not delete once printed
   Links,
   TooBig,
   Sparse,
@@ -24,7 +25,7 @@ enum class Standing {
 // Whether a batch script can name the file: no control character, quote, backslash or slash.
 bool scriptCanCarry(const std::string& name);
 
-// The first reason that holds, in the order of the enum.
+// The first reason that holds, in the order of the enum. A name is judged as Dir gave it.
 Standing standingOf(const std::string& name, const platform::JobFacts& facts, bool deletable,
                     std::uint64_t maxBytes);
 

@@ -47,10 +47,9 @@ Opened writeHelperFiles(const std::string& folder, const std::string& jobFileNam
   return opened;
 }
 
-// A name a script can carry, and one the file system opens the job by.
+// A name a script can carry; whether the file system opens the job by it is the standing's.
 bool usableName(const std::string& jobFileName) {
-  return scriptNameForm(jobFileName) != ScriptName::Unusable &&
-         platform::nameReachable(jobFileName);
+  return scriptNameForm(jobFileName) != ScriptName::Unusable;
 }
 
 }  // namespace
@@ -104,9 +103,14 @@ void frmMain::tmrPrint_Timer() {
 void frmMain::judgeJob(const std::string& name, const Settling& settling,
                        queue::TickOutcome& outcome, std::vector<ReadyJob>& ready,
                        std::map<std::string, platform::JobLook>& changing) {
+  // A name no file opens by cannot be looked at either: it stays, and says why.
+  if (!platform::nameReachable(name)) {
+    outcome.refused.add(queue::Standing::UnreachableName, 0);
+    return;
+  }
   platform::JobLook look;
   if (!platform::lookAtJob(PrintingDir, name, look)) return;  // gone since the listing
-  // A name no script carries, or one the file system cannot open the job by, stays too.
+  // A name no script carries stays too.
   const queue::Standing standing =
       usableName(name) ? queue::standingOf(name, {look.size, look.allocated, look.links},
                                            look.deletable, outcome.maxBytes)

@@ -68,6 +68,8 @@ std::string standingCause(queue::Standing standing, std::uint64_t maxBytes) {
       return "";
     case queue::Standing::UnusableName:
       return text(T::CauseUnusableName);
+    case queue::Standing::UnreachableName:
+      return text(T::CauseUnreachableName);
     case queue::Standing::NotDeletable:
       return text(T::CauseNotDeletable);
     case queue::Standing::Links:

@@ -94,6 +94,9 @@ constexpr Entry kTable[] = {
     {T::CauseUnusableName,
      "Namnet har ett tecken som inget skript kan bära (ett styrtecken, \" eller \\). "
      "Byt namn på filen."},
+    {T::CauseUnreachableName,
+     "Namnet kan inte skrivas med systemets teckentabell och filen har inget kort namn. Byt namn "
+     "på filen."},
     {T::CauseNotDeletable,
      "Dokumentet kan inte tas bort efter utskrift och skrivs därför inte ut. Kontrollera vem "
      "som äger det och mappens behörighet."},

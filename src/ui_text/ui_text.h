@@ -84,6 +84,7 @@ enum class T {
   CauseStillWritten,
   CauseWrittenTooLong,
   CauseUnusableName,
+  CauseUnreachableName,
   CauseNotDeletable,
   CausePrintedNotDeleted,
   CauseJobUnreadable,

@@ -7,6 +7,8 @@
 
 #include "platform/files.h"
 #include "platform/host_texts.h"
+#include "queue/job_standing.h"
+#include "ui_text/job_text.h"
 
 namespace {
 
@@ -66,6 +68,21 @@ TEST_F(NamesTest, ANameOutsideTheCodePageIsReachedByItsShortName) {
     EXPECT_EQ(bytes, "job");
   }
   EXPECT_FALSE(platform::nameReachable("????.ps"));
+}
+
+// Without a short name (a volume that keeps none) the name stays with its own reason, in English
+// for stderr and --queue and in Swedish in the list, not as a name no script can carry.
+TEST(UnreachableName, StaysWithItsOwnReason) {
+  const platform::JobFacts facts{3, 3, 1};
+  EXPECT_EQ(queue::standingOf("????.ps", facts, true, 100), queue::Standing::UnreachableName);
+  EXPECT_EQ(queue::standingOf("R\xe4kning.ps", facts, true, 100), queue::Standing::Printable);
+  using queue::Standing;
+  const std::string reason = queue::standingReason(Standing::UnreachableName, 100);
+  EXPECT_NE(reason.find("code page"), std::string::npos) << reason;
+  EXPECT_NE(reason, queue::standingReason(Standing::UnusableName, 100));
+  const std::string cause = uitext::standingCause(Standing::UnreachableName, 100);
+  EXPECT_NE(cause.find("teckentabell"), std::string::npos) << cause;
+  EXPECT_NE(cause, uitext::standingCause(Standing::UnusableName, 100));
 }
 
 }  // namespace

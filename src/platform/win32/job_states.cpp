@@ -1,7 +1,6 @@
 // Job states and the spool folder's listing for the document list, on Windows.
 #include "platform/job_states.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -11,6 +10,7 @@
 #include "platform/private_folder.h"
 #include "platform/win32/found_name.h"
 #include "platform/win32/launch_win32.h"
+#include "platform/win32/wide_text.h"
 
 namespace platform {
 
@@ -106,15 +106,9 @@ std::vector<SpoolFile> listSpoolFiles(const std::string& dosPattern) {
   if (cut == std::string::npos || !toHostPath(dosPattern.substr(0, cut + 1), folder)) return files;
   const std::string pattern = dosPattern.substr(cut + 1);
   WIN32_FIND_DATAW found;
-  const std::string all = folder + "*";
-  std::wstring wide(all.size() + 1, L'\0');
-  wide.resize(
-      static_cast<size_t>(std::max(0, MultiByteToWideChar(CP_ACP, 0, all.c_str(), -1, wide.data(),
-                                                          static_cast<int>(wide.size())) -
-                                          1)));
   // The names the tick's enumeration gives, short ones included.
-  HANDLE find =
-      FindFirstFileExW(wide.c_str(), FindExInfoStandard, &found, FindExSearchNameMatch, nullptr, 0);
+  HANDLE find = FindFirstFileExW(wideText(folder + "*", CP_ACP).c_str(), FindExInfoStandard, &found,
+                                 FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return files;
   do {
     std::string longName;

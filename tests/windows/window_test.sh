@@ -3,7 +3,8 @@
 # (Xvfb 1024 x 768 at 96 dpi, openbox, tint2; Wine docks tray icons into tint2): its size and
 # docked place, "-" to the tray, a single and a double click on the icon, a drag by the strip,
 # a double click on the strip and a right click on the icon that slide it home, and the status
-# button's document list.
+# button's document list. Its printer (LPT1, a folder) is missing until the end: the status
+# button and the tray icon show the warning, and lose it once a job is printed.
 # Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER  (the Wine prefix and screenshots go there)
 set -u
 bin=$1
@@ -24,7 +25,9 @@ start_x
 start_tint2 || die "tint2 did not reserve its panel"
 wineboot -i >"$work/wineboot.log" 2>&1 || die "wineboot could not make the prefix"
 
-wine "$bin/lptspool.exe" 'PRINTINGDIR=C:\SPOOL' >"$work/lptspool.log" 2>&1 &
+# The printer's folder is made only at the end (this prefix outlives the test: the last run's goes).
+rm -rf "$WINEPREFIX/drive_c/PRINTED"
+LPT1='C:\PRINTED' wine "$bin/lptspool.exe" 'PRINTINGDIR=C:\SPOOL' >"$work/lptspool.log" 2>&1 &
 lptspool_pid=$!
 pids+=("$lptspool_pid")
 window_name='^lptspool$'
@@ -47,12 +50,30 @@ wait_for 5 on_top_without_taskbar_button || fail "the window is not kept on top 
 sleep 0.5
 import -window root "$out/windows-docked.png"
 
+echo "--- the warning on the status button"
+# pixels W H X Y: the screen's pixels in that rectangle, one "R G B" a line.
+pixels() {
+  import -window root png:- 2>/dev/null | convert - -crop "$1x$2+$3+$4" +repage txt:- |
+    sed -n 's/^[0-9]*,[0-9]*: *(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p'
+}
+# Most of the button's face below its caption's lines is the warning colour, #ffd75e.
+warning_shown() { (($(pixels 110 30 904 698 | grep -c '^255 215 94$') > 1000)); }
+wait_for 30 warning_shown || fail "a missing printer should turn the status button to the warning colour"
+import -window root "$out/windows-warning.png"
+# The mark on the tray's icon: the warning sign's yellow, which the program's icon has none of.
+icon_marked() {
+  local x y w h
+  read -r x y w h _ <<<"$(geometry "$(tray_icon)")" || return 1
+  (($(pixels "$w" "$h" "$x" "$y" | awk '$1 >= 200 && $2 >= 150 && $3 <= 100' | wc -l) > 4))
+}
+
 echo "--- \"-\" and the tray icon"
 press_minus 894 608
 wait_for 5 window_hidden || fail "\"-\" should hide the window"
 wait_for 10 has_tray_icon || die "\"-\" should put the icon into the tray"
 sleep 0.5
 echo "tray icon at $(icon_centre)"
+wait_for 5 icon_marked || fail "the tray icon should carry the warning mark while the printer fails"
 import -window root "$out/windows-tray.png"
 click_at $(icon_centre)
 sleep 1  # past the double-click time, so the next click starts a double click of its own
@@ -96,6 +117,16 @@ click_status() { click_at $((894 + 65)) $((608 + 105)) && sleep 1 && list_shown;
 wait_for 20 click_status || fail "the status button should show the list of documents"
 sleep 0.5
 import -window root "$out/windows-end.png"
+
+echo "--- the printer works again"
+mkdir -p "$WINEPREFIX/drive_c/PRINTED"
+printed() {
+  [[ ! -e $WINEPREFIX/drive_c/SPOOL/WAITING.PS ]] && ls "$WINEPREFIX/drive_c/PRINTED" | grep -q WAITING.PS
+}
+wait_for 60 printed || fail "the waiting job should be printed once the printer's folder exists"
+warning_gone() { ! warning_shown; }
+wait_for 20 warning_gone ||
+  fail "the warning should go once a job is printed"
 
 if ((failures)); then
   echo "--- lptspool.log"

@@ -191,6 +191,33 @@ TEST(RecycleBin, IsNotGivenAJobWhereTheShellWouldDeleteItForGood) {
     RegDeleteValueW(k, L"NoRecycleFiles");
     RegCloseKey(k);
   }
+  // Switched off on this drive, or too small for the job: the job's drive, named by its volume.
+  wchar_t volume[MAX_PATH] = L"";
+  if (GetVolumeNameForVolumeMountPointW(local.substr(0, 3).c_str(), volume, MAX_PATH)) {
+    const std::wstring name(volume);
+    const std::wstring key =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\BitBucket\\Volume\\" +
+        name.substr(name.find(L'{'), name.find(L'}') - name.find(L'{') + 1);
+    HANDLE file = CreateFileW(local.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFilePointer(file, 3 << 20, nullptr, FILE_BEGIN);  // 3 MB
+    SetEndOfFile(file);
+    CloseHandle(file);
+    ASSERT_TRUE(win32ui::recycleBinTakes(local)) << "the drive's bin, before any setting";
+    struct Setting {
+      const wchar_t* value;
+      DWORD number;
+      bool takes;
+    } settings[] = {
+        {L"NukeOnDelete", 1, false}, {L"MaxCapacity", 2, false}, {L"MaxCapacity", 4, true}};
+    for (const Setting& setting : settings) {
+      setNumber(key.c_str(), setting.value, setting.number);
+      EXPECT_EQ(win32ui::recycleBinTakes(local), setting.takes)
+          << setting.value << "=" << setting.number;
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, key.c_str(), setting.value);
+    }
+    DeleteFileW(local.c_str());
+  }
   if (!network) GTEST_SKIP() << "no network drive to try (LPTSPOOL_TEST_NETWORK_FOLDER)";
 }
 

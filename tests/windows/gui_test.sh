@@ -20,6 +20,8 @@ mkdir -p "$work/share"
 ln -sfn "$work/share" "$WINEPREFIX/dosdevices/n:"
 wine reg add 'HKLM\Software\Wine\Drives' /v n: /d network /f >/dev/null 2>&1 ||
   die "the network drive could not be described"
+# Wine's Recycle Bin is the session's trash folder: the one of this test's own HOME.
+mkdir -p "$HOME/.local/share/Trash/files" "$HOME/.local/share/Trash/info"
 wineserver -k
 wineserver -w
 LPTSPOOL_TEST_NETWORK_FOLDER='N:\' wine "$exe"

@@ -57,7 +57,9 @@ bool recycleBinTakes(const std::wstring& path) {
       registryNumber(HKEY_LOCAL_MACHINE, policy, L"NoRecycleFiles"))
     return false;
   wchar_t root[MAX_PATH] = L"";
-  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH)) return false;
+  // Asked of the folder: Wine answers for a file's own path with a root that is no drive.
+  const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+  if (!GetVolumePathNameW(folder.c_str(), root, MAX_PATH)) return false;
   // Network shares, removable media and the rest have no bin: the shell deletes for good.
   if (GetDriveTypeW(root) != DRIVE_FIXED) return false;
   // "Don't move files to the Recycle Bin" on this drive.
@@ -70,6 +72,14 @@ bool recycleBinTakes(const std::wstring& path) {
           L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\BitBucket\\Volume\\" +
           name.substr(open, close - open + 1);
       if (registryNumber(HKEY_CURRENT_USER, key.c_str(), L"NukeOnDelete")) return false;
+      // A file bigger than the bin's room would be deleted for good after the shell's own
+      // question, in the system's language, and then be reported as in the bin.
+      const DWORD megabytes = registryNumber(HKEY_CURRENT_USER, key.c_str(), L"MaxCapacity");
+      WIN32_FILE_ATTRIBUTE_DATA file{};
+      if (megabytes && GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file) &&
+          ((static_cast<ULONGLONG>(file.nFileSizeHigh) << 32) | file.nFileSizeLow) >
+              static_cast<ULONGLONG>(megabytes) << 20)
+        return false;
     }
   }
   SHQUERYRBINFO bin{};

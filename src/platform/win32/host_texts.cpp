@@ -16,13 +16,28 @@
 namespace platform {
 namespace {
 
-bool leadsSomewhere(DWORD which) {
+enum class Output { Nowhere, Console, Away };
+
+// Where a standard handle leads: a console, or away to a file or a pipe. Anything else (none, or
+// a device that is no console) counts as nowhere.
+Output outputOf(DWORD which) {
   const HANDLE handle = GetStdHandle(which);
-  if (!handle || handle == INVALID_HANDLE_VALUE) return false;
+  if (!handle || handle == INVALID_HANDLE_VALUE) return Output::Nowhere;
   const DWORD type = GetFileType(handle);
   DWORD mode = 0;
-  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE ||
-         (type == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode));
+  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) return Output::Away;
+  return type == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode) ? Output::Console
+                                                                 : Output::Nowhere;
+}
+
+// Refused by AttachConsole when the console is ours already, as Wine gives a windowed program
+// started from a console program.
+bool hasConsole() {
+  const HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+  if (console == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(console);
+  return true;
 }
 
 UINT consoleCodePage = 0;
@@ -37,11 +52,11 @@ void restoreCodePage() {
 // own, so that "--queue > list.txt" still fills the file. Our texts are UTF-8; the console shows
 // them so while the program speaks, and gets its own code page back.
 bool attachOutput() {
-  const bool out = leadsSomewhere(STD_OUTPUT_HANDLE), err = leadsSomewhere(STD_ERROR_HANDLE);
-  if (out && err) return true;
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return err;
-  if (!out) std::freopen("CONOUT$", "w", stdout);
-  if (!err) std::freopen("CONOUT$", "w", stderr);
+  const Output out = outputOf(STD_OUTPUT_HANDLE), err = outputOf(STD_ERROR_HANDLE);
+  if (out == Output::Away && err == Output::Away) return true;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS) && !hasConsole()) return err != Output::Nowhere;
+  if (out == Output::Nowhere) std::freopen("CONOUT$", "w", stdout);
+  if (err == Output::Nowhere) std::freopen("CONOUT$", "w", stderr);
   consoleCodePage = GetConsoleOutputCP();
   if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
     std::atexit(restoreCodePage);

@@ -45,14 +45,16 @@ std::wstring serverProgram() {
   return path + L".exe";
 }
 
-// The handle as one the child may inherit; the original when it cannot be copied.
-HANDLE inheritable(DWORD which) {
+// Our standard handle, as one the child inherits: the console itself, or the file or pipe it was
+// led to. Each is passed on, since a windowed program's C runtime cannot reopen a stream it was
+// given no handle for.
+HANDLE passedOn(DWORD which) {
   const HANDLE handle = GetStdHandle(which);
   HANDLE copy = nullptr;
   if (!handle || handle == INVALID_HANDLE_VALUE ||
       !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE,
                        DUPLICATE_SAME_ACCESS))
-    return handle;
+    return nullptr;
   return copy;
 }
 
@@ -68,12 +70,13 @@ int main() {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = inheritable(STD_INPUT_HANDLE);
-  startup.hStdOutput = inheritable(STD_OUTPUT_HANDLE);
-  startup.hStdError = inheritable(STD_ERROR_HANDLE);
+  startup.hStdInput = passedOn(STD_INPUT_HANDLE);
+  startup.hStdOutput = passedOn(STD_OUTPUT_HANDLE);
+  startup.hStdError = passedOn(STD_ERROR_HANDLE);
+  const BOOL inherit = startup.hStdInput || startup.hStdOutput || startup.hStdError;
   PROCESS_INFORMATION child{};
   // Suspended until its event exists, so that a server never runs before it can tell us.
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, inherit, CREATE_SUSPENDED,
                       nullptr, nullptr, &startup, &child)) {
     std::fprintf(stderr, "lptspool: cannot start %ls (error %lu)\n", program.c_str(),
                  static_cast<unsigned long>(GetLastError()));

@@ -7,6 +7,8 @@
 #include "platform/win32/tell_user.h"
 #include "platform/win32/wide_text.h"
 // After windows.h, which it needs.
+#include <fcntl.h>
+#include <io.h>
 #include <winspool.h>
 
 #include <cstdio>
@@ -41,6 +43,7 @@ bool hasConsole() {
 }
 
 UINT consoleCodePage = 0;
+bool onConsole = false;
 
 void restoreCodePage() {
   if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);
@@ -55,6 +58,7 @@ bool attachOutput() {
   const Output out = outputOf(STD_OUTPUT_HANDLE), err = outputOf(STD_ERROR_HANDLE);
   if (out == Output::Away && err == Output::Away) return true;
   if (!AttachConsole(ATTACH_PARENT_PROCESS) && !hasConsole()) return err != Output::Nowhere;
+  onConsole = true;
   if (out == Output::Nowhere) std::freopen("CONOUT$", "w", stdout);
   if (err == Output::Nowhere) std::freopen("CONOUT$", "w", stderr);
   consoleCodePage = GetConsoleOutputCP();
@@ -119,6 +123,24 @@ void releaseConsole() {
   std::fflush(stdout);
   std::fflush(stderr);
   restoreCodePage();
+  // A handle on the console would keep it, and its window, alive as long as the server runs: the
+  // streams that lead there lead nowhere now. A file or a pipe they were led to stays theirs.
+  DWORD mode = 0;
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  const bool inputOnConsole =
+      input && input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode);
+  for (FILE* stream : {stdin, stdout, stderr}) {
+    if (!onConsole || (stream == stdin && !inputOnConsole)) continue;
+    const int fd = _fileno(stream);
+    const HANDLE handle =
+        fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) continue;
+    const int nowhere = _open("NUL", _O_RDWR);
+    if (nowhere < 0) continue;
+    _dup2(nowhere, fd);
+    _close(nowhere);
+  }
+  onConsole = false;
   FreeConsole();
 }
 

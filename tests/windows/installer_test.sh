@@ -6,7 +6,7 @@
 # cmd starts a server that prints a job named in code page 1252; the shortcut started again on the
 # same folder leaves one server. Typed at a command prompt, --queue shows the name with its right
 # letters and a refusal its line, each before the next prompt and with its status, and a server
-# start comes back with 0 while the server prints.
+# start comes back with 0 while the server prints; on Wine's console (a terminal) as well.
 # The uninstaller ends the server and takes away every key and the private folder it made,
 # leaving the spool folder's files.
 # Usage: installer_test.sh WINDOWS_BUILD_FOLDER OUTPUT_FOLDER  (packages and prefix go there)

@@ -44,10 +44,11 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
 bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why);
 
 // A command given the job on its standard input: argv run directly (a bare name looked up on
-// absolute PATH entries) from the home folder. The job is fed by a child process that outlives a
-// launcher killed meanwhile, so the command sees the job's real end or none: a job that changed
-// while it was read, or a launcher killed before the feeding began, kills the command and all it
-// started before any end of input. With quiet its standard output and error go to /dev/null.
+// absolute PATH entries) from the home folder. A launcher killed meanwhile leaves the command the
+// whole job, so it sees the job's real end or none: a job that changed while it was read, or a
+// launcher killed before the command was given the job, never reaches an end of input (on POSIX
+// the command and all it started are killed first). With quiet its standard output and error go
+// to /dev/null.
 std::unique_ptr<Sink> openCommandSink(const std::vector<std::string>& argv, bool quiet,
                                       std::string& error);
 

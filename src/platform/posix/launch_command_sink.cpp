@@ -112,7 +112,7 @@ class CommandSink : public Sink {
     if (feeder == 0) {
       // Its own group, which the command joins: whoever kills the launcher's group leaves the
       // two together, and whoever kills the command's group takes both.
-      ::setpgid(0, 0);
+      if (::setpgid(0, 0) != 0) ::_exit(1);  // never end the launcher's own group
       readEnd.reset();  // a command that quits early must fail our writes, not block them
       goWrite.reset();
       feed(jobFd, settled, writeEnd.get(), goRead.get());

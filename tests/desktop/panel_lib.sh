@@ -86,3 +86,17 @@ sni_items() {
 }
 sni_item_shown() { [[ "$(sni_items)" == *StatusNotifierItem* ]]; }
 sni_item_gone() { ! sni_item_shown; }
+# The end of a panel test: PASS, or the failures with the last lines of every log. finish NOTE
+# adds NOTE (where the screenshots went) to either.
+finish() {
+  if ((failures)); then
+    local log
+    for log in "$work"/*.log; do
+      echo "--- $(basename "$log")"
+      tail -n 20 "$log"
+    done
+    echo "$failures failure(s)${1:+; $1}"
+    exit 1
+  fi
+  echo "PASS${1:+; $1}"
+}

@@ -57,9 +57,8 @@ rm "$work/out"
 wait_for 40 calm || fail "the warning should go once the printer takes the job"
 [[ -n "$(ls "$work/out")" ]] || fail "the job should reach the printer once its folder is back"
 stop_program
-kill "$tint2_pid"
-wait "$tint2_pid" 2>/dev/null
-wait_for 10 bash -c '[[ "$(xprop -root _NET_WORKAREA)" == *"= 0, 0, 1024, 768"* ]]'
+panel_pid=$tint2_pid
+end_desktop
 
 echo "--- xfce4-panel: the hidden window's icon and one notification"
 start_bus
@@ -87,12 +86,4 @@ grep -A6 'member=Notify' "$work/notices" | head -n 8
 stop_program
 end_desktop
 
-if ((failures)); then
-  for log in "$work"/*.log; do
-    echo "--- $(basename "$log")"
-    tail -n 20 "$log"
-  done
-  echo "$failures failure(s); screenshots in $out"
-  exit 1
-fi
-echo "PASS; screenshots in $out"
+finish "screenshots in $out"

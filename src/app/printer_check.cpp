@@ -42,7 +42,7 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
           return;
         }
         const std::string named = path.substr(0, path.find_last_not_of('/') + 1);
-        if (platform::probePath(named).kind == Kind::File) {
+        if (platform::probePath(named).kind != Kind::Missing) {  // a file, device or FIFO
           check.problem += " (a file takes jobs when named without the trailing /)";
           check.cause = uitext::text(T::CausePrinterIsFile, {named});
         } else {

@@ -31,8 +31,8 @@ TEST(PrinterCheck, ACommandIsNamedAsWrittenAndItsProgramLookedUp) {
 }
 
 #ifndef _WIN32
-// A printer folder named with a trailing '/' is made at the first job, unless a file, or no folder
-// we may write, stands where it goes.
+// A printer folder named with a trailing '/' is made at the first job, unless a file or device, or
+// no folder we may write, stands where it goes.
 TEST(PrinterCheck, AFolderToBeMadeWorksOnlyWhereOneCanBe) {
   using uitext::T;
   TempFolder dir;
@@ -48,6 +48,9 @@ TEST(PrinterCheck, AFolderToBeMadeWorksOnlyWhereOneCanBe) {
       {file + "//",
        file + ": Not a directory (a file takes jobs when named without the trailing /)",
        uitext::text(T::CausePrinterIsFile, {file})},
+      {"/dev/null/",
+       "/dev/null: Not a directory (a file takes jobs when named without the trailing /)",
+       uitext::text(T::CausePrinterIsFile, {"/dev/null"})},
       {file + "/sub/", file + ": Not a directory",
        uitext::text(T::CausePrinterFolderNotMade, {file + "/sub/"})},
   };

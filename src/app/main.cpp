@@ -13,6 +13,7 @@
 #include "platform/process.h"
 #include "platform/single_server.h"
 #include "platform/spool_handle.h"
+#include "ui_text/ui_text.h"
 
 int main(int argc, char** argv) {
   bool listQueue = false, check = false;
@@ -49,7 +50,7 @@ int main(int argc, char** argv) {
     platform::refuseStart(refusal.reason, startRefusalText(refusal));
     return 2;
   }
-  if (!platform::claimSpoolFolder(folder)) return 0;
+  if (!platform::claimSpoolFolder(folder, uitext::text(uitext::T::AlreadyRuns, {folder}))) return 0;
   // Said once, before the first job waits for a printer that is not there.
   const PrinterCheck printer = serverPrinterCheck(folder);
   return platform::runDesktop(argc, argv, [&printer](ui::Toolkit& toolkit) {

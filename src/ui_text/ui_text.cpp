@@ -127,6 +127,10 @@ constexpr Entry kTable[] = {
     {T::RefusalFolderRefused,
      "Utskriftsmappen får inte användas: den nås genom en länk eller tillhör någon annan. Välj "
      "en egen mapp."},
+    {T::AlreadyRuns,
+     "lptspool körs redan för mappen {1}.\n\nFönstret finns i ett hörn av skärmen eller dess ikon "
+     "i "
+     "meddelandefältet."},
 };
 
 }  // namespace

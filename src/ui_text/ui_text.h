@@ -100,6 +100,7 @@ enum class T {
   RefusalNotAbsolute,
   RefusalPathTooLong,
   RefusalFolderRefused,
+  AlreadyRuns,
 };
 
 // The text with {1}, {2}... replaced by the arguments, which are taken as they stand.

@@ -67,7 +67,7 @@ BOOL CALLBACK findServer(HWND window, LPARAM data) {
 
 }  // namespace
 
-bool claimSpoolFolder(const std::string& dosFolder) {
+bool claimSpoolFolder(const std::string& dosFolder, const std::string& boxText) {
   makeFolder(dosFolder);
   const std::string key = keyOf(dosFolder);
   // Held until the process ends, when Windows lets it go.
@@ -90,9 +90,7 @@ bool claimSpoolFolder(const std::string& dosFolder) {
   }
   tellUser("a server already runs on " + dosFolder +
                "; its window is in a corner of the screen or its icon in the notification area",
-           "lptspool körs redan för mappen " + dosFolder +
-               ".\n\nFönstret finns i ett hörn av skärmen eller dess ikon i meddelandefältet.",
-           false);
+           boxText, false);
   return false;
 }
 

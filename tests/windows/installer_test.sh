@@ -92,6 +92,17 @@ wait "$refused"
 status=$?
 [[ $status == 2 ]] || fail "a refused folder: status $status, not 2"
 
+# lptspool.com started on a console of its own, as by a double click in Explorer, where a line
+# would vanish with that console: lptspool.exe answers in a message box instead.
+echo "--- lptspool.com double-clicked, without a folder: a message box, status 2"
+wine start /wait 'C:\Program Files\lptspool\lptspool.com' >"$out/clicked.log" 2>&1 &
+clicked=$!
+wait_for 30 servers_are 1 || fail "no message box for lptspool.com on a console of its own"
+xdotool key Return
+wait "$clicked"
+status=$?
+[[ $status == 2 ]] || fail "lptspool.com on a console of its own: status $status, $(cat "$out/clicked.log")"
+
 echo "--- the Run value's own string through cmd: the server prints a job named in code page 1252"
 mkdir -p "$c/OUT"
 printf 'job' >"$c/Jobs/Print/Räkning.ps"

@@ -45,13 +45,14 @@ std::wstring serverProgram() {
   return path + L".exe";
 }
 
-// Our standard handle, as one the child inherits: the console itself, or the file or pipe it was
-// led to. Each is passed on, since a windowed program's C runtime cannot reopen a stream it was
-// given no handle for.
-HANDLE passedOn(DWORD which) {
+// Our standard handle, as one the child inherits: the console itself (unless `console` is
+// false), or the file or pipe it was led to. Each is passed on, since a windowed program's C
+// runtime cannot reopen a stream it was given no handle for.
+HANDLE passedOn(DWORD which, bool console) {
   const HANDLE handle = GetStdHandle(which);
   HANDLE copy = nullptr;
-  if (!handle || handle == INVALID_HANDLE_VALUE ||
+  DWORD mode = 0;
+  if (!handle || handle == INVALID_HANDLE_VALUE || (!console && GetConsoleMode(handle, &mode)) ||
       !DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, TRUE,
                        DUPLICATE_SAME_ACCESS))
     return nullptr;
@@ -66,13 +67,18 @@ int main() {
   const std::wstring tail = commandTail(GetCommandLineW());
   if (!tail.empty()) line += L" " + tail;
 
-  // Its words go where ours would: this console, or the file or pipe ours were led to.
+  // Its words go where ours would: this console, or the file or pipe ours were led to. Alone on a
+  // console of its own, as after a double click in Explorer, a line there would vanish with the
+  // console at once: lptspool.exe gets none, as from Explorer, and answers in a message box.
+  DWORD onConsole[2];
+  const bool alone = GetConsoleProcessList(onConsole, 2) == 1;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = passedOn(STD_INPUT_HANDLE);
-  startup.hStdOutput = passedOn(STD_OUTPUT_HANDLE);
-  startup.hStdError = passedOn(STD_ERROR_HANDLE);
+  startup.hStdInput = passedOn(STD_INPUT_HANDLE, !alone);
+  startup.hStdOutput = passedOn(STD_OUTPUT_HANDLE, !alone);
+  startup.hStdError = passedOn(STD_ERROR_HANDLE, !alone);
+  if (alone) FreeConsole();
   const BOOL inherit = startup.hStdInput || startup.hStdOutput || startup.hStdError;
   PROCESS_INFORMATION child{};
   // Suspended until its event exists, so that a server never runs before it can tell us.

@@ -29,7 +29,9 @@ void frmMain::Form_Load() {
                  queue::printableText(host).c_str());
   startTracking();
   setStatus(uitext::text(uitext::T::Stopped));
-  updateWarning();
+  // The window is not shown yet, but is about to be: a notice now would go to a tray icon that
+  // goes with the first show, and spend the episode's one notice on nobody.
+  updateWarning(false);
   toolkit_.doEvents();
   cmdStart_Click();
   toolkit_.doEvents();

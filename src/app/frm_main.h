@@ -113,8 +113,8 @@ class frmMain {
   // What the tick found, told to the job states (spool/job_tracking.cpp).
   void afterTick(const queue::TickOutcome& outcome);
   // The warning on the status button and the tray icon, and the one notice per episode
-  // (app/printer_warning.cpp).
-  void updateWarning();
+  // (app/printer_warning.cpp). At start-up the window is about to be shown: no notice then.
+  void updateWarning(bool mayNotify = true);
 
   ui::Toolkit& toolkit_;
   bool ticking_ = false;  // a tick is in its loop; a timer firing meanwhile is dropped

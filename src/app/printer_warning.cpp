@@ -9,7 +9,7 @@
 
 using uitext::T;
 
-void frmMain::updateWarning() {
+void frmMain::updateWarning(bool mayNotify) {
   const std::vector<queue::JobRecord> none;
   const std::vector<queue::JobRecord>& records = tracker ? tracker->records() : none;
   // A printer failure counts until a job is printed after it: the failures on record when a
@@ -58,7 +58,7 @@ void frmMain::updateWarning() {
       !warning.empty());
   if (warning.empty()) {
     noticeGiven_ = false;
-  } else if (!noticeGiven_ && !window->visible()) {
+  } else if (mayNotify && !noticeGiven_ && !window->visible()) {
     // Once per episode, and only to a user who cannot see the window; a tray that cannot show
     // it is asked again at the next tick.
     noticeGiven_ = toolkit_.notify(

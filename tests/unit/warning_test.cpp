@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "form_fixture.h"
+#include "platform/process.h"
 #include "queue/job_list.h"
 
 namespace {
@@ -78,6 +79,28 @@ TEST_F(WarningTest, AFailedTryWarnsOnTheWindowAndTheTrayUntilTheNextPrint) {
   tick();
   EXPECT_NE(form.cmdShow->warning(), "");
   EXPECT_EQ(toolkit.notices.size(), 2u);
+}
+
+TEST_F(WarningTest, AFailureKnownAtStartUpIsToldOnceTheWindowIsHidden) {
+  // Start-up: the printer's check failed before the window was made, the tray icon is there and
+  // the window not yet shown, but about to be.
+  form.printerWorks = false;
+  form.printerCause = "Mappen finns inte.";
+  form.window->hide();
+  const std::string option = "PRINTINGDIR=" + spool.host();
+  const char* argv[] = {"lptspool", option.c_str()};
+  platform::setArguments(2, argv);
+  form.Form_Load();
+  EXPECT_NE(form.cmdShow->warning(), "");
+  EXPECT_TRUE(toolkit.notices.empty()) << "told before the window was ever in sight";
+  form.window->show();
+  form.Form_Resize();
+  tick();
+  EXPECT_TRUE(toolkit.notices.empty());
+  form.cmdClose_Click();
+  tick();
+  tick();
+  EXPECT_EQ(toolkit.notices.size(), 1u);
 }
 
 TEST_F(WarningTest, ARefusedJobWarnsWithItsCause) {

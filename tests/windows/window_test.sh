@@ -5,10 +5,12 @@
 # a double click on the strip and a right click on the icon that slide it home, and the status
 # button's document list. Its printer (LPT1, a folder) is missing until the end: the status
 # button and the tray icon show the warning, and lose it once a job is printed.
-# Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER  (the Wine prefix and screenshots go there)
+# Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER TRAY_TIPS_EXE
+#   (the Wine prefix and screenshots go to OUTPUT_FOLDER; TRAY_TIPS_EXE prints the tray's tooltips)
 set -u
 bin=$1
 out=$2
+tray_tips=$3
 source "$(dirname "$0")/../desktop/desktop_lib.sh"
 
 [[ -f $bin/lptspool.exe ]] || die "$bin/lptspool.exe is not built"
@@ -74,6 +76,14 @@ wait_for 10 has_tray_icon || die "\"-\" should put the icon into the tray"
 sleep 0.5
 echo "tray icon at $(icon_centre)"
 wait_for 5 icon_marked || fail "the tray icon should carry the warning mark while the printer fails"
+tray_tip() { wine "$tray_tips" 2>/dev/null | tr -d '\r'; }
+tip_names_cause() { tray_tip | grep -q '^lptspool: 0 dokument i kö\. .*C:\\PRINTED.* finns inte'; }
+wait_for 20 tip_names_cause ||
+  fail "the tray icon's tooltip should name the count and the cause, not: $(tray_tip)"
+# The hidden window's balloon for this failure: the cause alone.
+balloon_shown() { tray_tip | grep -q '^Skrivaren C:\\PRINTED finns inte\. Anslut den eller ändra LPT1\.$'; }
+wait_for 20 balloon_shown ||
+  fail "a hidden window's user should get a balloon naming the cause, not: $(tray_tip)"
 import -window root "$out/windows-tray.png"
 click_at $(icon_centre)
 sleep 1  # past the double-click time, so the next click starts a double click of its own
@@ -127,6 +137,12 @@ wait_for 60 printed || fail "the waiting job should be printed once the printer'
 warning_gone() { ! warning_shown; }
 wait_for 20 warning_gone ||
   fail "the warning should go once a job is printed"
+press_minus 894 608
+wait_for 10 has_tray_icon || fail "\"-\" should put the icon into the tray once more"
+# The shell gives a new icon its tooltip a moment after it shows it.
+tip_plain() { tray_tip | grep -qx 'lptspool'; }
+wait_for 20 tip_plain || fail "the tray icon's tooltip should be its own again, not: $(tray_tip)"
+icon_marked && fail "the tray icon should lose its mark once a job is printed"
 
 if ((failures)); then
   echo "--- lptspool.log"

@@ -4,7 +4,8 @@
 # docked place, "-" to the tray, a single and a double click on the icon, a drag by the strip,
 # a double click on the strip and a right click on the icon that slide it home, and the status
 # button's document list. Its printer (LPT1, a folder) is missing until the end: the status
-# button and the tray icon show the warning, and lose it once a job is printed.
+# button and the tray icon show the warning and name the cause in their tooltips, a hidden
+# window's user gets a balloon, and the warning goes once a job is printed.
 # Usage: window_test.sh WINDOWS_BIN_FOLDER OUTPUT_FOLDER TRAY_TIPS_EXE
 #   (the Wine prefix and screenshots go to OUTPUT_FOLDER; TRAY_TIPS_EXE prints the tray's tooltips)
 set -u
@@ -62,6 +63,10 @@ pixels() {
 warning_shown() { (($(pixels 110 30 904 698 | grep -c '^255 215 94$') > 1000)); }
 wait_for 30 warning_shown || fail "a missing printer should turn the status button to the warning colour"
 import -window root "$out/windows-warning.png"
+# The tooltips shown when the mouse rests on them, the button's and the tray icon's.
+tray_tip() { wine "$tray_tips" 2>/dev/null | tr -d '\r'; }
+button_tip() { tray_tip | grep -qx 'Skrivaren fungerar inte\. Skrivaren C:\\PRINTED finns inte\. .*'; }
+wait_for 20 button_tip || fail "the status button's tooltip should name the cause, not: $(tray_tip)"
 # The mark on the tray's icon: the warning sign's yellow, which the program's icon has none of.
 icon_marked() {
   local x y w h
@@ -76,7 +81,6 @@ wait_for 10 has_tray_icon || die "\"-\" should put the icon into the tray"
 sleep 0.5
 echo "tray icon at $(icon_centre)"
 wait_for 5 icon_marked || fail "the tray icon should carry the warning mark while the printer fails"
-tray_tip() { wine "$tray_tips" 2>/dev/null | tr -d '\r'; }
 tip_names_cause() { tray_tip | grep -q '^lptspool: 0 dokument i kö\. .*C:\\PRINTED.* finns inte'; }
 wait_for 20 tip_names_cause ||
   fail "the tray icon's tooltip should name the count and the cause, not: $(tray_tip)"

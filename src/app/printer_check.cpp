@@ -30,33 +30,38 @@ bool fromCups(const std::optional<std::string>& lpt1) {
 void checkPath(const std::string& path, const std::string& spoolHost, PrinterCheck& check) {
   using Kind = platform::PathProbe::Kind;
   const platform::PathProbe probe = platform::probePath(path);
+  // The host's own: '/' ends a folder's name, and on Windows '\\' too.
+  const std::string separators = platform::folderSeparators();
+  const std::string separator(1, separators[0]);
   switch (probe.kind) {
     case Kind::Missing:
-      // A folder named with a trailing '/' is made at the first job; anything else missing is a
-      // printer that is not there.
-      if (!path.empty() && path.back() == '/') {
+      // A folder named with a trailing separator is made at the first job; anything else missing
+      // is a printer that is not there.
+      if (!path.empty() && separators.find(path.back()) != std::string::npos) {
         check.works = platform::canCreateFolder(path, check.problem);
         check.printer = "the folder " + path;
         if (check.works) {
           check.problem = "the folder is created at the first job";
           return;
         }
-        const std::string named = path.substr(0, path.find_last_not_of('/') + 1);
-        if (platform::probePath(named).kind != Kind::Missing) {  // a file, device or FIFO
-          check.problem += " (a file takes jobs when named without the trailing /)";
+        const std::string named = path.substr(0, path.find_last_not_of(separators) + 1);
+        if (!named.empty() && platform::probePath(named).kind != Kind::Missing) {
+          // a file, device or FIFO
+          check.problem += " (a file takes jobs when named without the trailing " + separator + ")";
           check.cause = uitext::text(T::CausePrinterIsFile, {named});
         } else {
           check.cause = uitext::text(T::CausePrinterFolderNotMade, {path});
         }
       } else {
         check.printer = "the path " + path;
-        check.problem = probe.error + " (a folder named with a trailing / is created)";
+        check.problem =
+            probe.error + " (a folder named with a trailing " + separator + " is created)";
         // A missing folder on the way is the usual slip; a missing last part is the printer.
-        const std::string parent = path.substr(0, path.find_last_of('/') + 1);
-        check.cause =
-            !parent.empty() && parent != "/" && platform::probePath(parent).kind == Kind::Missing
-                ? uitext::text(T::CausePrinterFolderMissing, {parent})
-                : uitext::text(T::CausePrinterMissing, {path});
+        const std::string parent = path.substr(0, path.find_last_of(separators) + 1);
+        check.cause = !parent.empty() && parent != separator &&
+                              platform::probePath(parent).kind == Kind::Missing
+                          ? uitext::text(T::CausePrinterFolderMissing, {parent})
+                          : uitext::text(T::CausePrinterMissing, {path});
       }
       return;
     case Kind::Folder:

@@ -19,6 +19,11 @@ PathProbe probePath(const std::string& hostPath);
 // level is a folder we may write. Otherwise false with the reason, e.g. a file of that name.
 bool canCreateFolder(const std::string& hostPath, std::string& error);
 
+// The characters that end a host path naming a folder: '/', and '\\' too on Windows. A printer
+// path ending in one is a folder, made at the first job when it is missing. The first one is the
+// one to show.
+const char* folderSeparators();
+
 // The same folder, links and dots resolved; false when either does not exist.
 bool sameFolder(const std::string& a, const std::string& b);
 

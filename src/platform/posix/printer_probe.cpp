@@ -69,6 +69,10 @@ bool canCreateFolder(const std::string& hostPath, std::string& error) {
   }
 }
 
+const char* folderSeparators() {
+  return "/";
+}
+
 bool sameFolder(const std::string& a, const std::string& b) {
   struct stat sa {
   }, sb{};

@@ -61,6 +61,14 @@ std::int64_t fileTimeNs(const LARGE_INTEGER& t);
 struct FileStamp;
 bool stampOf(HANDLE h, FileStamp& out);
 
+// The folder a printer path names, its trailing separators dropped, and the length of its root
+// (C:\ or \\server\share\). False for a path that is not absolute.
+bool absoluteFolder(const std::string& hostPath, std::string& folder, std::size_t& root);
+
+// Makes the printer folder hostPath names and every missing level above it. False with the
+// reason when it cannot be made or a file stands there.
+bool makePrinterFolder(const std::string& hostPath, std::string& error);
+
 // %LOCALAPPDATA%\lptspool\ (created when missing), or the temp folder where there is none.
 std::string userFolder();
 

@@ -22,25 +22,35 @@ PathProbe probePath(const std::string& hostPath) {
 }
 
 bool canCreateFolder(const std::string& hostPath, std::string& error) {
-  std::string path = hostPath;
+  std::string path;
+  std::size_t root = 0;
+  if (!absoluteFolder(hostPath, path, root)) {
+    error = hostPath + ": not an absolute path";
+    return false;
+  }
+  // From the folder itself up: the nearest level that exists decides, and a file there (the
+  // folder's own name included) can hold no folder.
   for (;;) {
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
-    const std::size_t cut = path.find_last_of("\\/");
-    if (cut == std::string::npos) {
-      error = hostPath + ": not an absolute path";
-      return false;
-    }
-    path = path.substr(0, cut + 1);
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-      if (path.size() <= 3) break;
-      continue;
+      const DWORD code = GetLastError();
+      const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+                           code == ERROR_DIRECTORY || code == ERROR_INVALID_NAME;
+      if (missing && path.size() > root) {
+        const std::size_t cut = path.find_last_of("\\/");
+        path = cut + 1 <= root ? path.substr(0, root) : path.substr(0, cut);
+        continue;
+      }
+      return failWith(error, path);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-    break;
+    error = path + ": not a folder";
+    return false;
   }
-  error = path + ": not a folder";
-  return false;
+}
+
+const char* folderSeparators() {
+  return "\\/";
 }
 
 bool sameFolder(const std::string& a, const std::string& b) {

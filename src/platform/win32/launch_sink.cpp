@@ -231,6 +231,12 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return openFolderSink(path, jobName, error);
+  if (path.back() == '\\' || path.back() == '/') {
+    // Only a name ending in a separator says "a folder": that one is made, and never taken for a
+    // printer's name or, were a file of that name there, for that file.
+    if (attributes == INVALID_FILE_ATTRIBUTES && !makePrinterFolder(path, error)) return nullptr;
+    return openFolderSink(path, jobName, error);
+  }
   OwnedHandle lock, copy;
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // Not a file: the name of an installed printer, or nothing.

@@ -75,6 +75,7 @@ TEST_F(Refusals, APrinterFolderMustBeARealFolderOfThisUserOrRoot) {
       {dir_ / "open" / "link" / "sub/", false},  // a link in a folder anyone may write
       {dir_ / "mine" / "link" / "sub/", true},   // a link only this user could have made
       {dir_ / "new" / "sub/", true},             // made
+      {"printed/", false},                       // relative: it would be made in the spool folder
   };
   for (const auto& c : cases) {
     options_.lpt1 = c.lpt1.string();
@@ -83,6 +84,7 @@ TEST_F(Refusals, APrinterFolderMustBeARealFolderOfThisUserOrRoot) {
     EXPECT_EQ(run(pif), c.prints ? kDone : kLineFailed) << c.lpt1 << "\n" << log_.str();
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "docs"), fs::directory_iterator()), 1);
+  EXPECT_FALSE(fs::exists(spool_ / "printed"));
   ASSERT_TRUE(fs::is_directory(dir_ / "new" / "sub"));
   EXPECT_EQ(readFile(fs::directory_iterator(dir_ / "new" / "sub")->path()),
             "job " + (dir_ / "new" / "sub/").string());

@@ -274,6 +274,8 @@ std::unique_ptr<Sink> openPathSink(const std::string& path, const std::string& j
     // Only a name ending in '/' says "a folder": that one is made, a missing device never is.
     if (errno != ENOENT || path.empty() || path.back() != '/')
       return failWith(error, path), nullptr;
+    // We run in the spool folder: a relative one would be made there.
+    if (path[0] != '/') return error = path + ": not an absolute path", nullptr;
     return openFolderSink(path, true, jobName, error);
   }
   if (S_ISDIR(st.st_mode)) return openFolderSink(path, false, jobName, error);

@@ -86,6 +86,9 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
       break;
     case Kind::Device:
       break;
+    case Kind::Printer:
+      check.printer = "the printer " + path;
+      break;
     case Kind::Other:
       check.problem = path + ": not a device, FIFO, folder or file";
       check.cause = uitext::text(T::CauseNotAPrinter, {path});

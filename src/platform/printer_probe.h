@@ -6,7 +6,8 @@
 namespace platform {
 
 struct PathProbe {
-  enum class Kind { Missing, Folder, File, Fifo, Device, Other } kind = Kind::Missing;
+  // Printer: a printer the system's spooler knows by this name (Windows only).
+  enum class Kind { Missing, Folder, File, Fifo, Device, Printer, Other } kind = Kind::Missing;
   bool writable = false;
   bool reader = false;  // a FIFO: some program has it open for reading
   std::string error;    // "PATH: reason" when it cannot be reached or written

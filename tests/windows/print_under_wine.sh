@@ -83,6 +83,18 @@ one_after_other() {
     cat "$tmp/jobs/$3" "$tmp/jobs/$2" | cmp -s - "$1"
 }
 
+# --check knows a Windows printer by its name: the one CUPS has can print, a name nothing has
+# cannot; a port is a port, not a file.
+check_says() {  # check_says LPT1 STATUS TEXT
+  status=0
+  LPT1=$1 wine "$bin/lptspool.exe" --check "PRINTINGDIR=$(dos "$tmp")\\" >"$tmp/check.out" 2>&1 || status=$?
+  [ "$status" -eq "$2" ] && grep -q "$3" "$tmp/check.out" ||
+    fail "--check with LPT1=$1 should exit $2 saying '$3', not $status: $(cat "$tmp/check.out")"
+}
+check_says office 0 'Printer: *the printer office'
+check_says nosuchprinter 1 'Can print: *no: nosuchprinter: '
+check_says LPT2: 0 'Printer: *the device LPT2:'
+
 mkdir "$tmp/out"
 server "$tmp/to-folder" "$(dos "$tmp/out")"
 server "$tmp/to-printer" office

@@ -182,15 +182,6 @@ std::string upper(std::string text) {
   return text;
 }
 
-bool isPortName(const std::string& path) {
-  if (path.compare(0, 4, "\\\\.\\") == 0) return true;
-  std::string name = upper(path);
-  if (!name.empty() && name.back() == ':') name.pop_back();
-  if (name == "PRN") return true;
-  const bool lpt = name.compare(0, 3, "LPT") == 0, com = name.compare(0, 3, "COM") == 0;
-  return (lpt || com) && name.size() == 4 && name[3] >= '1' && name[3] <= '9';
-}
-
 std::unique_ptr<Sink> openDevice(const std::string& path, std::string& error) {
   std::string device = upper(path);
   if (device.compare(0, 4, "\\\\.\\") != 0) {
@@ -207,6 +198,23 @@ std::unique_ptr<Sink> openDevice(const std::string& path, std::string& error) {
 }
 
 }  // namespace
+
+bool isPortName(const std::string& path) {
+  if (path.compare(0, 4, "\\\\.\\") == 0) return true;
+  std::string name = upper(path);
+  if (!name.empty() && name.back() == ':') name.pop_back();
+  if (name == "PRN") return true;
+  const bool lpt = name.compare(0, 3, "LPT") == 0, com = name.compare(0, 3, "COM") == 0;
+  return (lpt || com) && name.size() == 4 && name[3] >= '1' && name[3] <= '9';
+}
+
+bool isPrinterName(const std::string& name) {
+  HANDLE printer = nullptr;
+  if (name.empty() || !::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr))
+    return false;
+  ::ClosePrinter(printer);
+  return true;
+}
 
 bool roomFor(const std::string& path, std::uint64_t bytes, std::string& why) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());

@@ -69,6 +69,12 @@ bool absoluteFolder(const std::string& hostPath, std::string& folder, std::size_
 // reason when it cannot be made or a file stands there.
 bool makePrinterFolder(const std::string& hostPath, std::string& error);
 
+// A port the system names itself (LPT1, LPT1:, COM2, PRN, \\.\...), not a file.
+bool isPortName(const std::string& path);
+
+// An installed printer (or a printer connection) of that name, one the spooler opens.
+bool isPrinterName(const std::string& name);
+
 // %LOCALAPPDATA%\lptspool\ (created when missing), or the temp folder where there is none.
 std::string userFolder();
 

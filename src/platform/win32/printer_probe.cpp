@@ -9,8 +9,19 @@ namespace platform {
 
 PathProbe probePath(const std::string& hostPath) {
   PathProbe probe;
+  // What the launcher opens first: a port by its name, then files and folders, then a printer.
+  if (isPortName(hostPath)) {
+    probe.kind = PathProbe::Kind::Device;
+    probe.writable = true;
+    return probe;
+  }
   const DWORD attributes = GetFileAttributesA(hostPath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (hostPath.find_first_of("\\/") == std::string::npos && isPrinterName(hostPath)) {
+      probe.kind = PathProbe::Kind::Printer;
+      probe.writable = true;
+      return probe;
+    }
     probe.error = hostPath + ": not found";
     return probe;
   }

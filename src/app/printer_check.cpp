@@ -48,7 +48,8 @@ void checkPath(const std::string& path, const std::string& spoolHost, PrinterChe
         if (!named.empty() && platform::probePath(named).kind != Kind::Missing) {
           // a file, device or FIFO
           check.problem += " (a file takes jobs when named without the trailing " + separator + ")";
-          check.cause = uitext::text(T::CausePrinterIsFile, {named});
+          // The very character written, a backslash on Windows more often than not.
+          check.cause = uitext::text(T::CausePrinterIsFile, {named, std::string(1, path.back())});
         } else {
           check.cause = uitext::text(T::CausePrinterFolderNotMade, {path});
         }

@@ -65,7 +65,7 @@ constexpr Entry kTable[] = {
     {T::CausePrinterFolderNotMade,
      "Mappen {1} kan inte skapas. Kontrollera behörigheten eller ändra LPT1."},
     {T::CausePrinterIsFile,
-     "{1} är en fil och ingen mapp. Ta bort snedstrecket sist i LPT1 för att skriva till filen, "
+     "{1} är en fil och ingen mapp. Ta bort tecknet {2} sist i LPT1 för att skriva till filen, "
      "eller ändra LPT1."},
     {T::CausePrinterMissing, "Skrivaren {1} finns inte. Anslut den eller ändra LPT1."},
     {T::CausePrinterRefuses,

@@ -44,13 +44,13 @@ TEST(PrinterCheck, AFolderToBeMadeWorksOnlyWhereOneCanBe) {
   const Case cases[] = {
       {dir.path("new/deeper/"), "the folder is created at the first job", ""},
       {file + "/", file + ": Not a directory (a file takes jobs when named without the trailing /)",
-       uitext::text(T::CausePrinterIsFile, {file})},
+       uitext::text(T::CausePrinterIsFile, {file, "/"})},
       {file + "//",
        file + ": Not a directory (a file takes jobs when named without the trailing /)",
-       uitext::text(T::CausePrinterIsFile, {file})},
+       uitext::text(T::CausePrinterIsFile, {file, "/"})},
       {"/dev/null/",
        "/dev/null: Not a directory (a file takes jobs when named without the trailing /)",
-       uitext::text(T::CausePrinterIsFile, {"/dev/null"})},
+       uitext::text(T::CausePrinterIsFile, {"/dev/null", "/"})},
       {file + "/sub/", file + ": Not a directory",
        uitext::text(T::CausePrinterFolderNotMade, {file + "/sub/"})},
   };
